@@ -1,0 +1,261 @@
+#include "asciidatafile.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QTextStream>
+
+#include <cmath>
+
+namespace {
+
+bool isNumber(const QString& text)
+{
+    bool ok = false;
+    text.toDouble(&ok);
+    return ok;
+}
+
+QVector<QVariant> textCells(const QStringList& fields)
+{
+    QVector<QVariant> row;
+    row.reserve(fields.size());
+    for (const QString& field : fields)
+        row.append(QVariant(field));
+    return row;
+}
+
+} // namespace
+
+AsciiDataFile::AsciiDataFile()
+    : QThread(nullptr)
+{
+}
+
+AsciiDataFile::~AsciiDataFile() = default;
+
+bool AsciiDataFile::loadFile(const QString& fileName, const QString& delimiter)
+{
+    clear();
+
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    m_fileName = fileName;
+
+    QTextStream in(&file);
+    QString line;
+    // An empty file has no first line, so no header either.
+    if (!in.atEnd()) {
+        in.readLineInto(&line);
+        const QStringList fields = line.split(delimiter, Qt::KeepEmptyParts, Qt::CaseSensitive);
+        if (isNumber(fields.first()))
+            m_rows.append(textCells(fields));
+        else
+            m_header = fields;
+    }
+    while (in.readLineInto(&line)) {
+        const QStringList fields = line.split(delimiter, Qt::KeepEmptyParts, Qt::CaseSensitive);
+        if (isNumber(fields.first()))
+            m_rows.append(textCells(fields));
+    }
+    file.close();
+    return !m_rows.isEmpty();
+}
+
+bool AsciiDataFile::writeFile(const QString& fileName, QString* errorMessage) const
+{
+    // Without text mode: every line ends in a bare line feed on every platform.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (errorMessage)
+            *errorMessage = file.errorString();
+        return false;
+    }
+
+    QTextStream out(&file);
+    const QString comma = QStringLiteral(",");
+    if (!m_header.isEmpty())
+        out << m_header.join(comma) << '\n';
+    for (const QVector<QVariant>& row : m_rows) {
+        if (row.isEmpty())
+            continue;
+        // QVariant writes a double as the shortest text that reads back the same.
+        out << row.first().toString();
+        for (int column = 1; column < row.size(); ++column)
+            out << comma << row.at(column).toString();
+        out << '\n';
+    }
+    for (const QString& line : m_pendingLines)
+        out << line;
+    out.flush();
+
+    if (out.status() != QTextStream::Ok) {
+        if (errorMessage)
+            *errorMessage = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        if (errorMessage)
+            *errorMessage = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+void AsciiDataFile::clear()
+{
+    m_rows.clear();
+    m_header.clear();
+}
+
+void AsciiDataFile::appendRow(QVector<QVariant> row)
+{
+    m_rows.append(std::move(row));
+}
+
+double AsciiDataFile::getValue(int row, int column) const
+{
+    if (row < 0 || row >= m_rows.size())
+        return 0.0;
+    return cellValue(m_rows.at(row), column);
+}
+
+QString AsciiDataFile::getString(int row, int column) const
+{
+    if (row < 0 || row >= m_rows.size())
+        return QString();
+    const QVector<QVariant>& cells = m_rows.at(row);
+    if (column < 0 || column >= cells.size())
+        return QString();
+    return cells.at(column).toString();
+}
+
+BaseDataPoint AsciiDataFile::getDataPoint(int row, int column) const
+{
+    return BaseDataPoint(getValue(row, 0), getValue(row, column));
+}
+
+QVector<QVariant> AsciiDataFile::getRow(int row) const
+{
+    if (row < 0 || row >= m_rows.size())
+        return QVector<QVariant>();
+    return m_rows.at(row);
+}
+
+QVector<QVariant> AsciiDataFile::getFirstRow() const
+{
+    return getRow(0);
+}
+
+QVector<QVariant> AsciiDataFile::getLastRow() const
+{
+    return getRow(m_rows.size() - 1);
+}
+
+double AsciiDataFile::getTime(int row) const
+{
+    return getValue(row, 0);
+}
+
+double AsciiDataFile::getFirstTime() const
+{
+    return getTime(0);
+}
+
+double AsciiDataFile::getLastTime() const
+{
+    return getTime(m_rows.size() - 1);
+}
+
+double AsciiDataFile::getDuration() const
+{
+    if (m_rows.isEmpty())
+        return 0.0;
+    return getLastTime() - getFirstTime();
+}
+
+Eigen::VectorXd AsciiDataFile::getInterpolatedRow(double time) const
+{
+    const int count = m_rows.size();
+    // The negated test also turns away a NaN time.
+    if (count < 2 || !(time >= getFirstTime() && time <= getLastTime()))
+        return Eigen::VectorXd();
+
+    // Bisection for the rows mid and mid + 1 around the time.
+    int lo = 0;
+    int hi = count - 1;
+    int mid = 0;
+    for (;;) {
+        mid = (lo + hi) / 2;
+        if (time >= getTime(mid))
+            lo = mid;
+        else
+            hi = mid; // also a NaN time cell, so the search always narrows
+        if (hi - lo <= 1) {
+            mid = lo;
+            break;
+        }
+        if (getTime(mid + 1) >= time && time > getTime(mid))
+            break;
+    }
+
+    const QVector<QVariant>& rowA = m_rows.at(mid);
+    const QVector<QVariant>& rowB = m_rows.at(mid + 1);
+    const int n = m_rows.first().size() - 1;
+    if (n < 0)
+        return Eigen::VectorXd();
+
+    const double ta = cellValue(rowA, 0);
+    const double tb = cellValue(rowB, 0);
+    Eigen::VectorXd result(n);
+    if (!(tb != ta)) {
+        // Rows sharing a time: answer with the earlier row.
+        for (int j = 1; j <= n; ++j)
+            result(j - 1) = cellValue(rowA, j);
+        return result;
+    }
+    const double f = (time - ta) / (tb - ta);
+    for (int j = 1; j <= n; ++j) {
+        const double va = cellValue(rowA, j);
+        const double vb = cellValue(rowB, j);
+        result(j - 1) = va + f * (vb - va);
+    }
+    return result;
+}
+
+void AsciiDataFile::appendTextLine(const double* values, int count)
+{
+    if (!values)
+        return;
+    for (int i = 0; i < count; ++i) {
+        QString text = QString::number(values[i], 'g', 6);
+        if (i < count - 1)
+            text += QLatin1Char(',');
+        m_pendingLines.append(text);
+    }
+}
+
+void AsciiDataFile::buildTextLines()
+{
+    m_pendingLines.clear();
+    for (const QVector<QVariant>& row : m_rows) {
+        QStringList cells;
+        cells.reserve(row.size());
+        for (const QVariant& cell : row)
+            cells.append(cell.toString());
+        m_pendingLines.append(cells.join(QLatin1Char(',')) + QLatin1Char('\n'));
+    }
+}
+
+void AsciiDataFile::run()
+{
+    buildTextLines();
+}
+
+double AsciiDataFile::cellValue(const QVector<QVariant>& row, int column)
+{
+    if (column < 0 || column >= row.size())
+        return 0.0;
+    return row.at(column).toDouble();
+}
