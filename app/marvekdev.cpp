@@ -1,0 +1,177 @@
+#include "marvekdev.h"
+
+#include "aboutdialog.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+
+MarvekDev::MarvekDev(QWidget *parent)
+    : QMainWindow(parent),
+      m_tolerance(0.0005),
+      m_testsPassed(0),
+      m_testsCompared(0),
+      m_progressTotal(1),
+      m_testDataLoaded(false),
+      m_cancelled(false),
+      m_timestep(0.01),
+      m_turnTime(0.0),
+      m_turnDirection(0.0),
+      m_bodyHeight(0.0),
+      m_bodyMass(0.0),
+      m_controlCoefficients(Eigen::Vector2d::Zero())
+{
+    ui.setupUi(this);
+
+    // Only the unit-test ship data must be a CSV file; the other file fields
+    // accept any name.
+    ui.shipFileDropLineEdit->setFileExtension(QStringLiteral(".csv"));
+
+    // Kept in this order: unit-test buttons, Browse buttons, Plot buttons,
+    // Cancel, then the menu actions Load Parameters, Exit, Run, Show, About.
+    struct Connection
+    {
+        QObject *sender;
+        const char *signal;
+        const char *slot;
+    };
+    const Connection connections[] = {
+        {ui.linkButton, SIGNAL(clicked()), SLOT(getLinkOutputFile())},
+        {ui.cgButton, SIGNAL(clicked()), SLOT(getCGOutputFile())},
+        {ui.controlButton, SIGNAL(clicked()), SLOT(getControlOutputFile())},
+        {ui.errorButton, SIGNAL(clicked()), SLOT(getErrorOutputFile())},
+        {ui.accelButton, SIGNAL(clicked()), SLOT(getAccelOutputFile())},
+        {ui.cancelButton, SIGNAL(clicked()), SLOT(cancel())},
+        {ui.actionExit, SIGNAL(triggered()), SLOT(fileExit())},
+        {ui.actionAbout, SIGNAL(triggered()), SLOT(aboutAbout())},
+    };
+    for (const Connection &c : connections)
+        connect(c.sender, c.signal, this, c.slot);
+
+    ui.paramTableWidget->resizeColumnsToContents();
+    ui.paramTableWidget->resizeRowsToContents();
+}
+
+MarvekDev::~MarvekDev() = default;
+
+// ---------------------------------------------------------------------------
+// Status line, progress and cancel, shared by every long operation
+
+void MarvekDev::processPendingEvents()
+{
+    const bool wasBusy = m_busy;
+    m_busy = true;
+    QCoreApplication::processEvents();
+    m_busy = wasBusy;
+}
+
+bool MarvekDev::isBusy() const
+{
+    return m_busy;
+}
+
+void MarvekDev::setStatus(const QString &text)
+{
+    ui.statusLabel->setText(text);
+    processPendingEvents();
+}
+
+void MarvekDev::startProgress(int total)
+{
+    m_timer.start();
+    m_cancelled = false;
+    m_testsPassed = 0;
+    m_testsCompared = 0;
+    m_tolerance = ui.toleranceLineEdit->text().toDouble();
+    m_progressTotal = total;
+    ui.progressBar->setMaximum(100);
+    ui.progressBar->setValue(0);
+    processPendingEvents();
+}
+
+int MarvekDev::progressPercent(int done, int total)
+{
+    if (total <= 0)
+        return 0;
+    // The quotient is formed first, so 29 of 100 gives 28 (0.29 * 100.0 lies
+    // just below 29); the bar has always shown it that way.
+    return static_cast<int>(static_cast<double>(done) / static_cast<double>(total) * 100.0);
+}
+
+void MarvekDev::updateProgress(int done)
+{
+    const int percent = progressPercent(done, m_progressTotal);
+    if (percent <= 0)
+        return;
+    ui.progressBar->setValue(percent);
+    processPendingEvents();
+}
+
+bool MarvekDev::isCancelled() const
+{
+    return m_cancelled;
+}
+
+void MarvekDev::cancel()
+{
+    m_cancelled = true;
+}
+
+// ---------------------------------------------------------------------------
+// Menu commands
+
+void MarvekDev::fileExit()
+{
+    close();
+    QCoreApplication::exit(0);
+}
+
+void MarvekDev::aboutAbout()
+{
+    AboutDialog dialog;
+    dialog.exec();
+}
+
+// ---------------------------------------------------------------------------
+// Result file choosers
+
+QString MarvekDev::withCsvExtension(const QString &name)
+{
+    if (name.toLower().endsWith(QLatin1String(".csv")))
+        return name;
+    return name + QStringLiteral(".csv");
+}
+
+void MarvekDev::getOutputFile(QLineEdit *target)
+{
+    const QString name = QFileDialog::getSaveFileName(nullptr, tr("File Save"), QString(),
+                                                      QStringLiteral("*.csv"));
+    if (name.isEmpty())
+        return;
+    target->setText(withCsvExtension(name));
+}
+
+void MarvekDev::getLinkOutputFile()
+{
+    getOutputFile(ui.linkFileDropLineEdit);
+}
+
+void MarvekDev::getCGOutputFile()
+{
+    getOutputFile(ui.cgFileDropLineEdit);
+}
+
+void MarvekDev::getControlOutputFile()
+{
+    getOutputFile(ui.controlFileDropLineEdit);
+}
+
+void MarvekDev::getErrorOutputFile()
+{
+    getOutputFile(ui.errorFileDropLineEdit);
+}
+
+void MarvekDev::getAccelOutputFile()
+{
+    getOutputFile(ui.accelFileDropLineEdit);
+}

@@ -1,0 +1,86 @@
+#ifndef MARVEKDEV_H
+#define MARVEKDEV_H
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QString>
+
+#include <Eigen/Core>
+
+#include "marvekdevform.h"
+
+class QLineEdit;
+
+// The main window: owns the program's state and wires the form's buttons and
+// menu actions to the operations. Long operations (a run, a unit test, the
+// loading of test data) run inside their slot on the GUI thread and let events
+// through only via setStatus, startProgress and updateProgress, so that Cancel
+// can be pressed.
+class MarvekDev : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit MarvekDev(QWidget *parent = nullptr);
+    ~MarvekDev() override;
+
+    // Shows text on the status line and processes pending events.
+    void setStatus(const QString &text);
+    // Begins a long operation of `total` units: restarts the timer, clears the
+    // cancel flag and the test counters, reads the tolerance, resets the bar.
+    void startProgress(int total);
+    // Reports `done` units finished. The bar is set and events are processed
+    // only when the truncated percentage is above zero.
+    void updateProgress(int done);
+    bool isCancelled() const;
+    // Lets the user choose a result file name for one field.
+    void getOutputFile(QLineEdit *target);
+
+    // A chosen result file name with ".csv" appended unless it already ends in
+    // it (in any case).
+    static QString withCsvExtension(const QString &name);
+
+    // Percentage done as the progress bar shows it, truncated toward zero;
+    // 0 when total is not positive.
+    static int progressPercent(int done, int total);
+
+    // True while the window processes events from inside a command. Commands
+    // that start a long operation (Run, Show and the unit-test buttons) return
+    // at once when this is true, so that no such operation starts nested
+    // inside another one.
+    bool isBusy() const;
+
+    double tolerance() const { return m_tolerance; }
+
+private slots:
+    void cancel();
+    void fileExit();
+    void aboutAbout();
+    void getLinkOutputFile();
+    void getCGOutputFile();
+    void getControlOutputFile();
+    void getErrorOutputFile();
+    void getAccelOutputFile();
+
+private:
+    // The one place where the window processes events; marks it busy meanwhile.
+    void processPendingEvents();
+
+    Ui::MarvekDevClass ui;
+    double m_tolerance;
+    int m_testsPassed;
+    int m_testsCompared;
+    int m_progressTotal;
+    bool m_testDataLoaded;
+    bool m_cancelled;
+    double m_timestep;
+    QString m_id;
+    double m_turnTime;
+    double m_turnDirection;
+    double m_bodyHeight;
+    double m_bodyMass;
+    Eigen::Vector2d m_controlCoefficients;
+    QElapsedTimer m_timer;
+    bool m_busy = false;
+};
+
+#endif // MARVEKDEV_H
