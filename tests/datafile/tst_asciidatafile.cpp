@@ -51,6 +51,7 @@ private slots:
     void loadReplacesTable();
     void loadWithoutDataRows();
     void access();
+    void numbersReadAsQtReadsThem();
     void interpolation_data();
     void interpolation();
     void interpolationOutsideDefinedCases();
@@ -200,6 +201,55 @@ void TestAsciiDataFile::access()
     QVERIFY(table.getFirstRow().isEmpty());
     QVERIFY(table.getLastRow().isEmpty());
     QCOMPARE(table.getDuration(), 0.0);
+}
+
+// Text cells read as QVariant::toDouble reads them, bit for bit, whatever
+// the text: the table's own faster conversion must never give another answer.
+void TestAsciiDataFile::numbersReadAsQtReadsThem()
+{
+    const QStringList texts{
+        "0", "-0", "1.", ".5", "-.5", "00012", "1e5", "1E-5", "1.5e+05", "-2.5e-300",
+        "5e-324", "2.2250738585072011e-308", "1.7976931348623157e308", "1e-400", "1e400",
+        "0.1000000000000000055511151231257827", "123456789012345678901234567890",
+        "9007199254740993", "+1", " 2 ", "inf", "-inf", "nan", "infinity", "1e", "1.2.3",
+        "--1", "0x10", "1d", "", "1e+", "e5", "."};
+    AsciiDataFile table;
+    QVector<QVariant> row;
+    for (const QString& text : texts)
+        row.append(text);
+    table.appendRow(row);
+    for (int c = 0; c < texts.size(); ++c) {
+        const double expected = QVariant(texts.at(c)).toDouble();
+        const double actual = table.getValue(0, c);
+        if (!sameBits(actual, expected) && !(std::isnan(actual) && std::isnan(expected)))
+            QFAIL(qPrintable(QStringLiteral("\"%1\" reads as %2, Qt reads %3")
+                                 .arg(texts.at(c)).arg(actual, 0, 'g', 17).arg(expected, 0, 'g', 17)));
+    }
+
+    // Every cell of a recording.
+    const QString fileName = testsupport::dataPath(QStringLiteral("reference/fullrun/error.csv"));
+    QVERIFY(table.loadFile(fileName, comma));
+    for (int r = 0; r < table.rowCount(); r += 7) {
+        for (int c = 0; c < table.getRow(r).size(); ++c)
+            QVERIFY(sameBits(table.getValue(r, c), QVariant(table.getString(r, c)).toDouble()));
+    }
+
+    // The header check and data-line check agree with QString::toDouble too.
+    const QString odd = testsupport::writeTextFile(
+        QStringLiteral("odd.csv"), "+1,2\n1e,3\ninf,4\n0x10,5\n-.5,6\n1e400,7\n");
+    QVERIFY(table.loadFile(odd, comma));
+    QVERIFY(table.header().isEmpty());
+    QStringList firstCells;
+    for (int r = 0; r < table.rowCount(); ++r)
+        firstCells << table.getString(r, 0);
+    QStringList expectedCells;
+    for (const QString& text : QStringList{"+1", "1e", "inf", "0x10", "-.5", "1e400"}) {
+        bool ok = false;
+        text.toDouble(&ok);
+        if (ok)
+            expectedCells << text;
+    }
+    QCOMPARE(firstCells, expectedCells);
 }
 
 void TestAsciiDataFile::interpolation_data()
