@@ -1,0 +1,165 @@
+#ifndef GUIGRAPHWIDGET_H
+#define GUIGRAPHWIDGET_H
+
+#include "baserecords.h"
+#include "graphmapping.h"
+#include "graphmouseinteractionclass.h"
+#include "graphseriespainter.h"
+#include "sampleseries.h"
+
+#include <QColor>
+#include <QElapsedTimer>
+#include <QLineF>
+#include <QString>
+#include <QTimer>
+#include <QVector>
+
+class QPainter;
+class QPaintEvent;
+
+// A time-series graph: a data series, a compare series and events shown
+// against time, in a window that follows the newest sample (live mode) or
+// stays where it was put (static mode).
+//
+// Fractions below are of the widget's width or height; times are seconds.
+class GuiGraphWidget : public GraphMouseInteractionClass
+{
+    Q_OBJECT
+public:
+    explicit GuiGraphWidget(QWidget *parent);
+    ~GuiGraphWidget() override;
+
+    virtual void clearData();
+    virtual void clearEvents();
+    virtual void reservedHook(void *);
+
+    // settings
+    void setTitle(const QString &title);
+    void setUnits(const QString &units);
+    QString getTitle() const { return m_title; }
+    QString getUnits() const { return m_units; }
+    void setYRange(double min, double max);
+    void setXRange(double min, double max);
+    void setCursorTime(double time);
+    void setLiveMode(bool on);
+    void setShowValueBox(bool on);
+    void setValueOnlyMode();
+    void setTitleAbovePlot(bool on);
+    void setShowLabels(bool on);
+    void setBottomMargin(double margin);
+
+    // derived values
+    double getTimeSpan() const;
+    double getPixelsPerSecond() const;
+    double getPlotLeft() const { return m_plotLeft; }
+    double getPlotWidth() const { return m_plotRight - m_plotLeft; }
+    double getPlotHeight() const { return m_plotBottom - m_plotTop; }
+    double getPlotMiddle() const { return m_plotTop + getPlotHeight() / 2; }
+    double getYTickStep() const { return (m_yMax - m_yMin) / 6.0; }
+    double getLabelLeft() const { return m_plotLeft - 0.05; }
+    QLineF getYAxisLine() const;
+    QLineF getXAxisLine() const;
+    // Where the series are drawn: the time window and the value scale, in
+    // coordinates relative to the left end of the time axis.
+    GraphMapping getSeriesMapping() const;
+
+    // Sample i, or null for an index outside 0 .. count - 1.
+    BaseDataPoint *getDataPoint(int i);
+    BaseLwEvent *getEvent(int i);
+    static double clampTime(double v, double lo, double hi) { return GraphMapping::clamp(v, lo, hi); }
+
+    double getCursorTime() const { return m_cursorTime; }
+    int getDecimals() const { return m_decimals; }
+    double getXMin() const { return m_xMin; }
+    double getXMax() const { return m_xMax; }
+    double getYMin() const { return m_yMin; }
+    double getYMax() const { return m_yMax; }
+    double getLiveSpan() const { return m_liveSpan; }
+    bool isDrawingEnabled() const { return m_drawingEnabled; }
+    bool isLiveMode() const { return m_liveMode; }
+    bool isValueOnlyMode() const { return m_valueOnlyMode; }
+    bool isShowValueBox() const { return m_showValueBox; }
+    int getDataCount() const { return m_data.size(); }
+    int getCompareCount() const { return m_compareData.size(); }
+    int getEventCount() const { return m_events.size(); }
+
+    // Index of the data sample whose time is nearest to t.
+    int getNearestDataPointIndex(double t) const;
+    // The event next to t in the given direction (+1 later, 0 nearest,
+    // -1 earlier), or null.
+    const BaseLwEvent *findEvent(double t, int direction) const;
+
+    // New samples repaint the graph at most once per screen refresh; this
+    // asks at once for the repaint that is still waiting, if any (for the end
+    // of a run, so that the last samples are shown without delay).
+    void flushRepaint();
+
+public slots:
+    virtual void prepareForData(int sizeEstimate);
+    void addData(BaseDataPoint &newValue);
+    void addCompareData(BaseDataPoint &newValue);
+    void addEventData(BaseLwEvent &event);
+    void zoomIn();
+    void zoomOut();
+    void panLeft();
+    void panRight();
+    void zoomAll();
+    void exportData(QString filename);
+
+protected slots:
+    void drawGraphics(QPainter &painter);
+    void updateGraphics(QPainter &painter);
+    void updateDataValueOnly(QPainter &painter);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+    // Draws every segment instead of the thinned path; the two pictures are
+    // the same, this one is the reference they are compared and timed against.
+    void setEverySegmentDrawing(bool on) { m_seriesDetail = on ? GraphSeriesPainter::Detail::EverySegment : GraphSeriesPainter::Detail::Thinned; }
+
+private:
+    void addToSeries(SampleSeries &series, const BaseDataPoint &sample);
+    void requestRepaint();
+
+    bool m_drawingEnabled;
+    QColor m_backgroundColor;
+    QColor m_axisColor;
+    QColor m_dataColor;
+    QColor m_compareColor;
+    double m_yMin;
+    double m_yMax;
+    double m_cursorTime;
+    double m_xMin;
+    double m_xMax;
+    double m_zoomFactor;
+    double m_maxHistory;  // live mode: time span of samples and events kept
+    double m_liveSpan;    // live mode: length of the window
+    bool m_liveMode;
+    SampleSeries m_data;  // data series, in arrival order
+    QVector<BaseLwEvent> m_events;
+    SampleSeries m_compareData;
+    bool m_valueOnlyMode;
+    bool m_showValueBox;
+    bool m_titleAbovePlot;
+    bool m_showScale;
+    bool m_showLabels;
+    int m_decimals;
+    double m_staticPlotRight;
+    double m_plotLeft;
+    double m_plotRight;
+    double m_plotTop;
+    double m_plotBottom;
+    double m_tickLength;  // half length of a y tick (of width)
+    double m_fontSize;    // label font pixel size (of height)
+    double m_bottomMargin;
+    QString m_title;
+    QString m_units;
+    double m_valueFontSize;
+
+    GraphSeriesPainter::Detail m_seriesDetail = GraphSeriesPainter::Detail::Thinned;
+    QTimer m_repaintTimer;         // runs while a repaint for new samples waits
+    QElapsedTimer m_lastRepaint;   // since the last repaint asked for by new samples
+};
+
+#endif // GUIGRAPHWIDGET_H

@@ -1,0 +1,38 @@
+#ifndef SAMPLESERIES_H
+#define SAMPLESERIES_H
+
+#include "baserecords.h"
+
+#include <QVector>
+
+// The samples of one graph series in arrival order, held contiguously.
+//
+// A live graph drops its oldest sample for every new one once its history is
+// full; removing from the front of a plain vector would move every remaining
+// sample each time, so the front is only marked as gone and the storage is
+// compacted once the gone part is as large as the rest (constant cost per
+// sample on average).
+class SampleSeries
+{
+public:
+    int size() const { return m_samples.size() - m_head; }
+    bool isEmpty() const { return size() == 0; }
+
+    const BaseDataPoint &at(int i) const { return m_samples.at(m_head + i); }
+    BaseDataPoint *pointerAt(int i) { return m_samples.data() + m_head + i; }
+    const BaseDataPoint &first() const { return at(0); }
+    const BaseDataPoint &last() const { return m_samples.last(); }
+    // The samples 0 .. size() - 1, contiguous.
+    const BaseDataPoint *constData() const { return m_samples.constData() + m_head; }
+
+    void append(const BaseDataPoint &sample) { m_samples.append(sample); }
+    void removeFirst();
+    void reserve(int count) { m_samples.reserve(m_head + count); }
+    void clear();
+
+private:
+    QVector<BaseDataPoint> m_samples;
+    int m_head = 0; // samples before this index are gone
+};
+
+#endif // SAMPLESERIES_H
