@@ -1,0 +1,105 @@
+#include "shipmotion.h"
+
+#include "asciidatafile.h"
+
+#include <cmath>
+#include <limits>
+
+namespace shipmotion {
+
+qint64 stepCount(double lastTime, double dt)
+{
+    const double quotient = lastTime / dt;
+    if (!(quotient > 0.0) || !std::isfinite(quotient))
+        return 0;
+    if (quotient >= 9.0e18)
+        return std::numeric_limits<qint64>::max();
+    // Both operands carry a rounding error of their own, so a recording that
+    // ends on a whole step can give a quotient a few ulps below it.
+    const double nearest = std::round(quotient);
+    if (std::abs(quotient - nearest) <= 1e-12 * nearest)
+        return static_cast<qint64>(nearest);
+    return static_cast<qint64>(std::floor(quotient));
+}
+
+QString checkRecording(const AsciiDataFile &recording, qint64 steps, double dt)
+{
+    const int rows = recording.rowCount();
+    if (rows == 0)
+        return QStringLiteral("it has no data row.");
+
+    double previous = recording.getTime(0);
+    for (int r = 0; r < rows; ++r) {
+        const double time = recording.getTime(r);
+        if (!std::isfinite(time))
+            return QStringLiteral("the time of data row %1 is not a number.").arg(r + 1);
+        if (time < previous)
+            return QStringLiteral("its time column is not ascending: data row %1 goes back "
+                                  "from %2 s to %3 s.")
+                .arg(r + 1)
+                .arg(previous)
+                .arg(time);
+        previous = time;
+    }
+
+    if (steps < 4)
+        return QString(); // no step is taken, nothing more is read
+    const double firstStep = dt;
+    const double lastStep = static_cast<double>(steps - 3) * dt;
+    if (recording.getFirstTime() > firstStep)
+        return QStringLiteral("it starts at %1 s, after the first step's time of %2 s.")
+            .arg(recording.getFirstTime())
+            .arg(firstStep);
+
+    // Rows that the steps' interpolations can touch, the one just past the
+    // last step's time included; row 0 also sets the width of every result.
+    int first = 0;
+    while (first + 1 < rows && recording.getTime(first + 1) <= firstStep)
+        ++first;
+    int last = first;
+    while (last + 1 < rows && recording.getTime(last) < lastStep)
+        ++last;
+    last = qMin(last + 1, rows - 1);
+
+    auto narrowRow = [&](int r) {
+        const int width = recording.getRow(r).size();
+        if (width >= requiredColumns)
+            return QString();
+        return QStringLiteral("data row %1 has %2 columns, %3 are needed.")
+            .arg(r + 1)
+            .arg(width)
+            .arg(requiredColumns);
+    };
+    QString problem = narrowRow(0);
+    for (int r = first; problem.isEmpty() && r <= last; ++r)
+        problem = narrowRow(r);
+    return problem;
+}
+
+bool ShipVectors::allFinite() const
+{
+    return angles.allFinite() && rates.allFinite() && accel.allFinite();
+}
+
+void splitRow(const Eigen::VectorXd &row, double scale, ShipVectors *ship)
+{
+    const Eigen::VectorXd s = row.head(requiredColumns - 1) * scale;
+    ship->angles.head(3) = s.segment(3, 3);
+    ship->rates.head(3) = s.segment(9, 3);
+    ship->accel.head(3) = s.segment(15, 3);
+    ship->accel.tail(3) = s.segment(12, 3);
+}
+
+bool shipVectorsAt(const AsciiDataFile &recording, double t, ShipVectors *ship)
+{
+    const Eigen::VectorXd row = recording.getInterpolatedRow(t);
+    if (row.size() < requiredColumns - 1)
+        return false;
+    // Ramp-in: the deck starts at rest and reaches the recorded motion at
+    // rampTime, so the body is not thrown by a sudden start.
+    const double scale = t < rampTime ? t / rampTime : 1.0;
+    splitRow(row, scale, ship);
+    return true;
+}
+
+} // namespace shipmotion

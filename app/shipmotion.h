@@ -1,0 +1,67 @@
+#ifndef SHIPMOTION_H
+#define SHIPMOTION_H
+
+#include <QString>
+
+#include <Eigen/Dense>
+
+class AsciiDataFile;
+
+// How a run reads the ship-motion recording: the number of steps it takes
+// from the recording, the checks made before the first step, and the three
+// ship vectors of one step. Kept apart from the main window so that tests
+// reach it without widgets.
+//
+// Recording columns (0-based, column 0 the time in s): 4-6 attitude X-Y-Z
+// Euler angles (rad), 10-12 angular rates (rad/s), 13-15 linear
+// accelerations (m/s^2), 16-18 angular accelerations (rad/s^2).
+namespace shipmotion {
+
+// Columns a recording must have in every row that a run reads.
+constexpr int requiredColumns = 19;
+// Longest run accepted, in steps: beyond it the result tables alone would
+// take gigabytes.
+constexpr qint64 maxSteps = 10000000;
+// The ship motion grows in linearly over the first seconds of a run.
+constexpr double rampTime = 3.0;
+
+// Steps derived from the recording's last time T and the timestep dt:
+// floor(T / dt), with a quotient that lies within rounding error of a whole
+// number taken as that number, so that T = 1.15 s at dt = 0.01 s gives 115
+// and not 114. A run takes steps i = 1 ... N - 3 at t = i * dt, all inside
+// the recording. 0 when the quotient is not a finite positive number; a
+// quotient beyond the range of qint64 is clamped to its maximum.
+qint64 stepCount(double lastTime, double dt);
+
+// Checks a loaded recording for a run of `steps` steps of dt seconds. Empty
+// when the run may start; otherwise one sentence: no data row, a time column
+// that goes back, a first time after the first step's time, or a row the run
+// reads with fewer than requiredColumns cells (row 0 included: it sets the
+// width of every interpolated row).
+QString checkRecording(const AsciiDataFile &recording, qint64 steps, double dt);
+
+// The ship vectors of one step (6 entries each; entries 3-5 of angles and
+// rates stay 0). accel holds the angular accelerations in 0-2 and the linear
+// ones in 3-5.
+struct ShipVectors
+{
+    Eigen::VectorXd angles = Eigen::VectorXd::Zero(6);
+    Eigen::VectorXd rates = Eigen::VectorXd::Zero(6);
+    Eigen::VectorXd accel = Eigen::VectorXd::Zero(6);
+
+    bool allFinite() const;
+};
+
+// The recording interpolated at t, scaled by t / rampTime while t is below
+// rampTime, and split into the three ship vectors. False (vectors untouched)
+// when t lies outside the recording or its row is too narrow.
+bool shipVectorsAt(const AsciiDataFile &recording, double t, ShipVectors *ship);
+
+// Splits an interpolated row (entry k is recording column k + 1) into the
+// ship vectors after scaling it by `scale`. The row needs at least
+// requiredColumns - 1 entries.
+void splitRow(const Eigen::VectorXd &row, double scale, ShipVectors *ship);
+
+} // namespace shipmotion
+
+#endif // SHIPMOTION_H
