@@ -536,11 +536,26 @@ void GuiGraphWidget::updateGraphics(QPainter &painter)
 
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.translate(w * getPlotLeft(), h * getPlotMiddle());
-    const GraphSeriesPainter series(mapping);
+    const GraphSeriesPainter seriesPainter(mapping);
     painter.setPen(QPen(m_dataColor));
-    series.draw(painter, m_data.constData(), m_data.size(), m_seriesDetail);
+    drawSeries(painter, seriesPainter, mapping, m_data);
     painter.setPen(QPen(m_compareColor));
-    series.draw(painter, m_compareData.constData(), m_compareData.size(), m_seriesDetail);
+    drawSeries(painter, seriesPainter, mapping, m_compareData);
+}
+
+void GuiGraphWidget::drawSeries(QPainter &painter, const GraphSeriesPainter &seriesPainter,
+                                const GraphMapping &mapping, const SampleSeries &series) const
+{
+    int first = 0;
+    int end = series.size();
+    if (series.isAscending()) {
+        // Only the samples from the window's start to its end can belong to
+        // a segment that is drawn; find them instead of walking them all.
+        first = series.lowerBound(mapping.tStart());
+        end = series.upperBound(mapping.tEnd());
+    }
+    if (end - first >= 2)
+        seriesPainter.draw(painter, series.constData() + first, end - first, m_seriesDetail);
 }
 
 void GuiGraphWidget::updateDataValueOnly(QPainter &painter)

@@ -120,6 +120,8 @@ protected:
 
 private:
     void addToSeries(SampleSeries &series, const BaseDataPoint &sample);
+    void drawSeries(QPainter &painter, const GraphSeriesPainter &seriesPainter,
+                    const GraphMapping &mapping, const SampleSeries &series) const;
     void requestRepaint();
 
     bool m_drawingEnabled;

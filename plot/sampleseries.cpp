@@ -1,9 +1,27 @@
 #include "sampleseries.h"
 
+#include <algorithm>
+
+bool SampleSeries::descendsAt(int storageIndex) const
+{
+    return !(m_samples.at(storageIndex).getTime() >= m_samples.at(storageIndex - 1).getTime());
+}
+
+void SampleSeries::append(const BaseDataPoint &sample)
+{
+    m_samples.append(sample);
+    if (size() >= 2 && descendsAt(m_samples.size() - 1))
+        ++m_descents;
+}
+
 void SampleSeries::removeFirst()
 {
     if (isEmpty())
         return;
+    if (size() >= 2 && descendsAt(m_head + 1))
+        --m_descents;
+    else if (size() == 1)
+        m_descents = 0;
     ++m_head;
     if (m_head == m_samples.size()) {
         clear();
@@ -17,4 +35,21 @@ void SampleSeries::clear()
 {
     m_samples.clear();
     m_head = 0;
+    m_descents = 0;
+}
+
+int SampleSeries::lowerBound(double t) const
+{
+    const BaseDataPoint *begin = constData();
+    const BaseDataPoint *found = std::lower_bound(begin, begin + size(), t,
+        [](const BaseDataPoint &p, double time) { return p.getTime() < time; });
+    return int(found - begin);
+}
+
+int SampleSeries::upperBound(double t) const
+{
+    const BaseDataPoint *begin = constData();
+    const BaseDataPoint *found = std::upper_bound(begin, begin + size(), t,
+        [](double time, const BaseDataPoint &p) { return time < p.getTime(); });
+    return int(found - begin);
 }

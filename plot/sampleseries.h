@@ -25,14 +25,28 @@ public:
     // The samples 0 .. size() - 1, contiguous.
     const BaseDataPoint *constData() const { return m_samples.constData() + m_head; }
 
-    void append(const BaseDataPoint &sample) { m_samples.append(sample); }
+    void append(const BaseDataPoint &sample);
     void removeFirst();
     void reserve(int count) { m_samples.reserve(m_head + count); }
     void clear();
 
+    // Whether every sample's time is at least that of the one before (a
+    // second run appends times that start again, and then it is not; nor
+    // is a series with a time that is not a number).
+    bool isAscending() const { return m_descents == 0; }
+    // For an ascending series: the first index whose time is not below t,
+    // and the first whose time is above t (size() when there is none).
+    int lowerBound(double t) const;
+    int upperBound(double t) const;
+
 private:
+    // Whether the step from sample index i - 1 to i (in storage) goes back
+    // in time, or involves a time that is not a number.
+    bool descendsAt(int storageIndex) const;
+
     QVector<BaseDataPoint> m_samples;
-    int m_head = 0; // samples before this index are gone
+    int m_head = 0;      // samples before this index are gone
+    int m_descents = 0;  // steps back in time among the kept samples
 };
 
 #endif // SAMPLESERIES_H

@@ -1,6 +1,9 @@
 // The graph's samples and events: intake, trimming, range growth, the time
 // window with zoom and pan, the searches, and how often new samples repaint.
 #include "guigraphwidget.h"
+#include "sampleseries.h"
+
+#include <limits>
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -51,6 +54,7 @@ private slots:
     void liveModeTrimsOneSamplePerCall();
     void longLiveRunKeepsTheNewest300Seconds();
     void staticModeKeepsEverything();
+    void seriesKnowsWhenTimesRunBackwards();
     void compareSeriesTrimsOnItsOwnTimes();
     void eventsTrimmedByTimeOfDay();
     void sampleAccessByIndex();
@@ -179,6 +183,32 @@ void TestGraphIntake::staticModeKeepsEverything()
     QCOMPARE(graph.getDataCount(), 3);
     QCOMPARE(graph.getYMax(), 30.0);
     QCOMPARE(graph.getYMin(), -30.0);
+}
+
+void TestGraphIntake::seriesKnowsWhenTimesRunBackwards()
+{
+    SampleSeries series;
+    for (double t : {0.0, 1.0, 1.0, 2.0})
+        series.append(BaseDataPoint(t, 0.0));
+    QVERIFY(series.isAscending());
+    QCOMPARE(series.lowerBound(1.0), 1);
+    QCOMPARE(series.upperBound(1.0), 3);
+    QCOMPARE(series.upperBound(5.0), 4);
+
+    series.append(BaseDataPoint(0.5, 0.0)); // a second run starts again
+    QVERIFY(!series.isAscending());
+    for (int i = 0; i < 3; ++i)
+        series.removeFirst();
+    QVERIFY(!series.isAscending()); // 2.0 then 0.5
+    series.removeFirst();
+    QVERIFY(series.isAscending());
+    QCOMPARE(series.first().getTime(), 0.5);
+
+    series.append(BaseDataPoint(std::numeric_limits<double>::quiet_NaN(), 0.0));
+    QVERIFY(!series.isAscending());
+    series.clear();
+    QVERIFY(series.isAscending());
+    QVERIFY(series.isEmpty());
 }
 
 void TestGraphIntake::compareSeriesTrimsOnItsOwnTimes()

@@ -125,6 +125,7 @@ private slots:
     void valueOnlyDisplay();
     void equalLimitsDrawFrameOnly();
     void thinningKeepsFewPointsPerColumn();
+    void paintedPathIsTheWholeSeriesPath();
     void thinnedPictureMatchesEverySegment_data();
     void thinnedPictureMatchesEverySegment();
     void savesPictureForPeople();
@@ -337,6 +338,31 @@ void TestGraphPainting::thinningKeepsFewPointsPerColumn()
     QVERIFY(std::abs(line.first().x()) < 0.08);
     QCOMPARE(line.last().x(), 450.0);
     QCOMPARE(line.last().y(), mapping.y(graph.getDataPoint(29999)->getValue()));
+}
+
+void TestGraphPainting::paintedPathIsTheWholeSeriesPath()
+{
+    // The graph looks up the window's samples in an ascending series rather
+    // than walking them all; what it paints must not change by that.
+    for (bool restart : {false, true}) {
+        TestGraph graph;
+        graph.setLiveMode(true);
+        graph.resize(600, 200);
+        feedNoisy(graph, 9000, 0.0, 3);
+        if (restart)
+            feedNoisy(graph, 4000, 0.0, 4);
+        RecordingPaintDevice device(600, 200);
+        graph.paintInto(&device);
+
+        const GraphSeriesPainter painter(graph.getSeriesMapping());
+        const QVector<QPolygonF> expected = painter.thinnedPolylines(graph.getDataPoint(0), graph.getDataCount());
+        QCOMPARE(device.polylines.size(), expected.size());
+        // a restart adds one polyline: from the end of the first run back to the
+        // start of the second and on through it
+        QCOMPARE(device.polylines.size(), restart ? 2 : 1);
+        for (int i = 0; i < expected.size(); ++i)
+            QCOMPARE(device.polylines[i].points, expected[i].translated(60, 100));
+    }
 }
 
 void TestGraphPainting::thinnedPictureMatchesEverySegment_data()
