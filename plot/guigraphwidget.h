@@ -98,7 +98,7 @@ public slots:
     virtual void prepareForData(int sizeEstimate);
     void addData(BaseDataPoint &newValue);
     void addCompareData(BaseDataPoint &newValue);
-    void addEventData(BaseLwEvent &event);
+    void addEventData(BaseLwEvent &);
     void zoomIn();
     void zoomOut();
     void panLeft();

@@ -48,6 +48,7 @@ class TestGraphIntake : public QObject
     Q_OBJECT
 
 private slots:
+    void slotTable();
     void defaults();
     void settingsMoveTheBand();
     void rangeGrowsFromTheThirdSample();
@@ -68,6 +69,43 @@ private slots:
     void findEvent();
     void repaintsAtMostOncePerRefresh();
 };
+
+void TestGraphIntake::slotTable()
+{
+    // the graph's own slots, in order, with their parameter names
+    const QMetaObject &meta = GuiGraphWidget::staticMetaObject;
+    QStringList found;
+    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i) {
+        const QMetaMethod m = meta.method(i);
+        QCOMPARE(m.methodType(), QMetaMethod::Slot);
+        QStringList names;
+        for (const QByteArray &n : m.parameterNames())
+            names << QString::fromLatin1(n);
+        found << QString::fromLatin1(m.methodSignature()) + QLatin1Char(' ') + names.join(QLatin1Char(','));
+    }
+    const QStringList expected = {
+        QStringLiteral("prepareForData(int) sizeEstimate"),
+        QStringLiteral("addData(BaseDataPoint&) newValue"),
+        QStringLiteral("addCompareData(BaseDataPoint&) newValue"),
+        QStringLiteral("addEventData(BaseLwEvent&) "),
+        QStringLiteral("zoomIn() "),
+        QStringLiteral("zoomOut() "),
+        QStringLiteral("panLeft() "),
+        QStringLiteral("panRight() "),
+        QStringLiteral("zoomAll() "),
+        QStringLiteral("exportData(QString) filename"),
+        QStringLiteral("drawGraphics(QPainter&) painter"),
+        QStringLiteral("updateGraphics(QPainter&) painter"),
+        QStringLiteral("updateDataValueOnly(QPainter&) painter"),
+    };
+    QCOMPARE(found, expected);
+    QCOMPARE(meta.method(meta.methodOffset() + 10).access(), QMetaMethod::Protected);
+    QCOMPARE(meta.method(meta.methodOffset() + 9).access(), QMetaMethod::Public);
+    // the base declares none of its own
+    const QMetaObject &base = GraphMouseInteractionClass::staticMetaObject;
+    QCOMPARE(base.methodCount(), base.methodOffset());
+    QCOMPARE(QString::fromLatin1(base.superClass()->className()), QStringLiteral("QWidget"));
+}
 
 void TestGraphIntake::defaults()
 {
