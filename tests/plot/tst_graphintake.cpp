@@ -49,7 +49,6 @@ class TestGraphIntake : public QObject
 
 private slots:
     void slotTable();
-    void defaults();
     void settingsMoveTheBand();
     void rangeGrowsFromTheThirdSample();
     void liveModeTrimsOneSamplePerCall();
@@ -105,29 +104,6 @@ void TestGraphIntake::slotTable()
     const QMetaObject &base = GraphMouseInteractionClass::staticMetaObject;
     QCOMPARE(base.methodCount(), base.methodOffset());
     QCOMPARE(QString::fromLatin1(base.superClass()->className()), QStringLiteral("QWidget"));
-}
-
-void TestGraphIntake::defaults()
-{
-    GuiGraphWidget graph(nullptr);
-    QCOMPARE(graph.getYMin(), -30.0);
-    QCOMPARE(graph.getYMax(), 30.0);
-    QCOMPARE(graph.getXMin(), 0.0);
-    QCOMPARE(graph.getXMax(), 60.0);
-    QCOMPARE(graph.getLiveSpan(), 60.0);
-    QVERIFY(graph.isLiveMode());
-    QVERIFY(graph.isDrawingEnabled());
-    QVERIFY(!graph.isValueOnlyMode());
-    QVERIFY(!graph.isShowValueBox());
-    QCOMPARE(graph.getDecimals(), 2);
-    QCOMPARE(graph.getPlotLeft(), 0.05);
-    QCOMPARE(graph.getPlotWidth(), 0.8);
-    QCOMPARE(graph.getPlotHeight(), 0.9);
-    QCOMPARE(graph.getPlotMiddle(), 0.5);
-    QCOMPARE(graph.getYTickStep(), 10.0);
-    QCOMPARE(graph.getTimeSpan(), 60.0);
-    QCOMPARE(graph.getDataCount(), 0);
-    QCOMPARE(graph.getEventCount(), 0);
 }
 
 void TestGraphIntake::settingsMoveTheBand()
