@@ -42,6 +42,7 @@ MarvekDev::MarvekDev(QWidget *parent)
         {ui.errorButton, SIGNAL(clicked()), SLOT(getErrorOutputFile())},
         {ui.accelButton, SIGNAL(clicked()), SLOT(getAccelOutputFile())},
         {ui.cancelButton, SIGNAL(clicked()), SLOT(cancel())},
+        {ui.actionLoadParameters, SIGNAL(triggered()), SLOT(fileLoadParameters())},
         {ui.actionExit, SIGNAL(triggered()), SLOT(fileExit())},
         {ui.actionAbout, SIGNAL(triggered()), SLOT(aboutAbout())},
     };

@@ -7,6 +7,7 @@
 
 #include <Eigen/Core>
 
+#include "fourbar3dshipclass.h"
 #include "marvekdevform.h"
 
 class QLineEdit;
@@ -51,8 +52,25 @@ public:
 
     double tolerance() const { return m_tolerance; }
 
+    // Reads the whole parameter table into the parameter members and gives
+    // model the link parameters made from it. Texts that are not numbers
+    // count as 0.0; bodyparameters::checkValues(getParameterValues()) is the
+    // check to make before a simulation applies the table.
+    void applyParameters(FourBar3DShipClass *model);
+    // The fixed parameter set of the unit-test reference tables (equal to the
+    // table's defaults); the timestep is left as it is.
+    void setTestParameters(FourBar3DShipClass *model);
+    // The texts of the table's value column, in row order.
+    QStringList getParameterValues() const;
+    double getTimestep() const;
+    // Fills the table and the file fields from a parameter file; false, with
+    // nothing changed, when the file cannot be opened.
+    bool loadParameterFile(const QString &fileName);
+
 private slots:
     void cancel();
+    // Asks for a parameter file and loads it into the table and file fields.
+    void fileLoadParameters();
     void fileExit();
     void aboutAbout();
     void getLinkOutputFile();
@@ -62,10 +80,13 @@ private slots:
     void getAccelOutputFile();
 
 private:
+    friend class TestParametersWindow;
+
     // The one place where the window processes events; marks it busy meanwhile.
     void processPendingEvents();
 
     Ui::MarvekDevClass ui;
+    FourBar3DShipClass m_model{nullptr};
     double m_tolerance;
     int m_testsPassed;
     int m_testsCompared;
