@@ -40,10 +40,10 @@ QString listProblem(const QString &text, int needed)
             .arg(items.size());
     for (int k = 0; k < needed; ++k) {
         const QString item = items.at(k).trimmed();
-        bool ok = false;
-        const double value = item.toDouble(&ok);
         if (item.isEmpty())
             return QStringLiteral("item %1 is empty.").arg(k + 1);
+        bool ok = false;
+        const double value = item.toDouble(&ok);
         if (!ok || !std::isfinite(value))
             return QStringLiteral("item %1, \"%2\", is not a number.").arg(k + 1).arg(item);
     }
