@@ -45,8 +45,15 @@ struct FourBar3DShipClass::Chain
     Matrix3d R0;
     Matrix3d Rt;
     Matrix3d R[4];
-    Matrix3d P[4];
     Matrix3d C[4];
+
+    // Person frame to each link.
+    void personChain(Matrix3d P[4]) const
+    {
+        P[0] = R[0];
+        for (int k = 1; k < 4; ++k)
+            P[k] = R[k] * P[k - 1];
+    }
 };
 
 FourBar3DShipClass::FourBar3DShipClass(QObject *parent)
@@ -231,10 +238,6 @@ FourBar3DShipClass::Chain FourBar3DShipClass::chain(const Vector12d &q, const Ve
         if (eulerRates)
             eulerRates[k] = eulerRateFromTrig(c1, s1, c2, s2);
     }
-    ch.P[0] = ch.R[0];
-    for (int k = 1; k < 4; ++k)
-        ch.P[k] = ch.R[k] * ch.P[k - 1];
-
     ch.R0 = rotationMatrix(shipAngles);
     ch.Rt = turnMatrix(turnAngle);
     ch.C[0] = ch.R[0] * (ch.Rt * ch.R0);
@@ -247,7 +250,8 @@ VectorXd FourBar3DShipClass::computePose(const VectorXd &q, const VectorXd &ship
 {
     Q_UNUSED(shipAngles);
     const Chain ch = chain(toFixed<12>(q), Vector3d::Zero(), 0.0);
-    const Matrix3d *P = ch.P;
+    Matrix3d P[4];
+    ch.personChain(P);
 
     // Centres of gravity summed from the base upwards, person frame.
     const Vector3d top1 = P[0].transpose() * m_link1;
@@ -287,19 +291,21 @@ VectorXd FourBar3DShipClass::computeError(const VectorXd &q, const VectorXd &shi
     const Vector12d q12 = toFixed<12>(q);
     const Vector12d u12 = toFixed<12>(u);
     const Chain ch = chain(q12, Vector3d::Zero(), 0.0);
+    Matrix3d P[4];
+    ch.personChain(P);
 
     VectorXd err(24);
     err.head<12>() = q12;
     // Tilt of link 1's centre of gravity in place of its own x and y angles.
     Q_UNUSED(shipAngles);
-    const Vector3d p = ch.P[0].transpose() * m_cg1;
+    const Vector3d p = P[0].transpose() * m_cg1;
     err(0) = -std::atan2(p.y(), p.z());
     err(1) = std::atan2(p.x(), p.z());
 
     // Angular velocities relative to the person frame, expressed in it.
     Vector3d w = Vector3d::Zero();
     for (int k = 0; k < 4; ++k) {
-        w += ch.P[k].transpose() * u12.segment<3>(3 * k);
+        w += P[k].transpose() * u12.segment<3>(3 * k);
         err.segment<3>(12 + 3 * k) = w;
     }
     return err;
@@ -410,7 +416,8 @@ VectorXd FourBar3DShipClass::computeAccel(const Vector12d &q, const Vector12d &u
             joint += link;
             jointDot += omega.cross(link);
         }
-        J_W[k] = Ct * *inertias[k] * C[k];
+        // The link inertias are diagonal in the links' frames.
+        J_W[k] = Ct * inertias[k]->diagonal().asDiagonal() * C[k];
     }
 
     // Applied minus inertia forces and moments of each link with the free
@@ -461,11 +468,14 @@ VectorXd FourBar3DShipClass::computeAccel(const Vector12d &q, const Vector12d &u
         br(i) = axis_W[i].dot(tau_W[a]);
     }
 
+    // Symmetric; the speeds are ordered by link, so for i <= j the links that
+    // both speeds move are those from link kLink[j] upwards.
     Eigen::Matrix<double, 7, 7> Mr;
-    for (int i = 0; i < 7; ++i) {
-        for (int j = i; j < 7; ++j) {
-            const int top = std::max(kLink[i], kLink[j]);
-            double m = axis_W[i].dot(inertiaAbove_W[top] * axis_W[j]);
+    for (int j = 0; j < 7; ++j) {
+        const int top = kLink[j];
+        const Vector3d inertiaAxis = inertiaAbove_W[top] * axis_W[j];
+        for (int i = 0; i <= j; ++i) {
+            double m = axis_W[i].dot(inertiaAxis);
             for (int k = top; k < 4; ++k)
                 m += masses[k] * partial_W[i][k].dot(partial_W[j][k]);
             Mr(i, j) = m;
@@ -473,6 +483,12 @@ VectorXd FourBar3DShipClass::computeAccel(const Vector12d &q, const Vector12d &u
         }
     }
 
+    // The basic solution of a rank-deficient system leaves the dropped speeds
+    // at zero. Eigen keeps every pivot of an all-zero matrix (its threshold is
+    // relative to the largest pivot) and would divide by zero: a body without
+    // mass or inertia gets zero accelerations instead.
+    if ((Mr.array() == 0.0).all())
+        return result;
     const Eigen::Matrix<double, 7, 1> x = Mr.colPivHouseholderQr().solve(br);
     for (int i = 0; i < 7; ++i)
         result(kSlot[i]) = x(i);
