@@ -44,6 +44,7 @@ MarvekDev::MarvekDev(QWidget *parent)
         {ui.cancelButton, SIGNAL(clicked()), SLOT(cancel())},
         {ui.actionLoadParameters, SIGNAL(triggered()), SLOT(fileLoadParameters())},
         {ui.actionExit, SIGNAL(triggered()), SLOT(fileExit())},
+        {ui.actionRun, SIGNAL(triggered()), SLOT(SIM_run())},
         {ui.actionAbout, SIGNAL(triggered()), SLOT(aboutAbout())},
     };
     for (const Connection &c : connections)

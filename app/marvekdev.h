@@ -7,6 +7,7 @@
 
 #include <Eigen/Core>
 
+#include "asciidatafile.h"
 #include "fourbar3dshipclass.h"
 #include "marvekdevform.h"
 
@@ -52,6 +53,15 @@ public:
 
     double tolerance() const { return m_tolerance; }
 
+    // Whether a file field names a file: its text is not empty (blanks
+    // count as a name).
+    bool hasShipMotionFile() const;
+    bool hasLinkOutputFile() const;
+    bool hasCGOutputFile() const;
+    bool hasControlOutputFile() const;
+    bool hasErrorOutputFile() const;
+    bool hasAccelOutputFile() const;
+
     // Reads the whole parameter table into the parameter members and gives
     // model the link parameters made from it. Texts that are not numbers
     // count as 0.0; bodyparameters::checkValues(getParameterValues()) is the
@@ -72,6 +82,14 @@ private slots:
     // Asks for a parameter file and loads it into the table and file fields.
     void fileLoadParameters();
     void fileExit();
+    // Integrates the body over the ship-motion recording and writes the
+    // named result files.
+    void SIM_run();
+    // Appends the row [timestamp, vec...] to a result table.
+    void SIM_addToOutputFile(AsciiDataFile &outputFile, double &timestamp,
+                             const Eigen::VectorXd &vec);
+    // Writes each result table whose file was named when the run started.
+    void SIM_dumpOutputFiles();
     void aboutAbout();
     void getLinkOutputFile();
     void getCGOutputFile();
@@ -84,9 +102,18 @@ private:
 
     // The one place where the window processes events; marks it busy meanwhile.
     void processPendingEvents();
+    // Writes each result table whose file the current run names; returns one
+    // line per file that could not be written, naming it and the reason.
+    QString writeOutputFiles();
 
     Ui::MarvekDevClass ui;
     FourBar3DShipClass m_model{nullptr};
+    AsciiDataFile m_shipMotionFile;
+    AsciiDataFile m_linkOutputFile;
+    AsciiDataFile m_cgOutputFile;
+    AsciiDataFile m_errorOutputFile;
+    AsciiDataFile m_controlOutputFile;
+    AsciiDataFile m_accelOutputFile;
     double m_tolerance;
     int m_testsPassed;
     int m_testsCompared;
@@ -102,6 +129,9 @@ private:
     Eigen::Vector2d m_controlCoefficients;
     QElapsedTimer m_timer;
     bool m_busy = false;
+    // Result-file names as they stood when the current run started, in the
+    // order link, CG, error, control, acceleration.
+    QStringList m_runOutputNames;
 };
 
 #endif // MARVEKDEV_H

@@ -1,0 +1,544 @@
+// The simulation run through the main window: a whole run over the sample
+// recording against independent reference results, the refusals before the
+// first step, a run cut short by numbers that are not finite, other
+// timesteps, unwritable result files, Cancel, repeated and nested runs.
+#include "marvekdev.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+#include <QtTest>
+
+#include <cmath>
+#include <functional>
+
+namespace {
+
+template <class T>
+T *child(QObject *parent, const char *name)
+{
+    T *found = parent->findChild<T *>(QLatin1String(name));
+    if (!found)
+        qFatal("missing child %s", name);
+    return found;
+}
+
+const char *const resultFields[] = {"linkFileDropLineEdit", "cgFileDropLineEdit",
+                                    "errorFileDropLineEdit", "controlFileDropLineEdit",
+                                    "accelFileDropLineEdit"};
+const char *const referenceNames[] = {"link.csv", "cg.csv", "error.csv", "control.csv",
+                                      "accel.csv"};
+const int resultWidths[] = {13, 13, 25, 25, 28};
+
+QByteArray readAll(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+QVector<QVector<double>> readRows(const QString &fileName)
+{
+    QVector<QVector<double>> rows;
+    for (const QByteArray &line : readAll(fileName).split('\n')) {
+        if (line.isEmpty())
+            continue;
+        QVector<double> row;
+        for (const QByteArray &cell : line.split(','))
+            row << cell.toDouble();
+        rows << row;
+    }
+    return rows;
+}
+
+// The sample recording up to and including lastTime, header kept; cells of
+// column `column` from time nanFrom on replaced by "nan".
+QByteArray sampleUpTo(double lastTime, double nanFrom = 1e9, int column = 4)
+{
+    const QList<QByteArray> lines =
+        readAll(testsupport::dataPath(QStringLiteral("reference/ship-motion-sample.csv")))
+            .split('\n');
+    QByteArray out = lines.first() + '\n';
+    for (int i = 1; i < lines.size(); ++i) {
+        if (lines.at(i).isEmpty())
+            continue;
+        QList<QByteArray> cells = lines.at(i).split(',');
+        const double time = cells.first().toDouble();
+        if (time > lastTime + 1e-9)
+            break;
+        if (time >= nanFrom - 1e-9)
+            cells[column] = "nan";
+        out += cells.join(',') + '\n';
+    }
+    return out;
+}
+
+// A main window set up for a run in the test's working folder.
+class RunWindow
+{
+public:
+    RunWindow()
+    {
+        shipField = child<QLineEdit>(&window, "paramShipMotionLineEdit");
+        for (int k = 0; k < 5; ++k)
+            fields[k] = child<QLineEdit>(&window, resultFields[k]);
+        run = child<QAction>(&window, "actionRun");
+        table = child<QTableWidget>(&window, "paramTableWidget");
+        progress = child<QProgressBar>(&window, "progressBar");
+        status = child<QLabel>(&window, "statusLabel");
+        cancel = child<QPushButton>(&window, "cancelButton");
+    }
+
+    void setRecording(const QByteArray &contents, const QString &name = QStringLiteral("ship.csv"))
+    {
+        shipField->setText(testsupport::writeTextFile(name, contents));
+    }
+    // Names all five result files "<prefix>_link.csv" ... in the working folder.
+    void nameResults(const QString &prefix)
+    {
+        for (int k = 0; k < 5; ++k) {
+            const QString name = prefix + QLatin1Char('_') + QLatin1String(referenceNames[k]);
+            QFile::remove(name);
+            fields[k]->setText(name);
+        }
+    }
+    QString result(int k) const { return fields[k]->text(); }
+    void setTimestep(const QString &text) { table->item(1, 1)->setText(text); }
+
+    MarvekDev window;
+    QLineEdit *shipField;
+    QLineEdit *fields[5];
+    QAction *run;
+    QTableWidget *table;
+    QProgressBar *progress;
+    QLabel *status;
+    QPushButton *cancel;
+};
+
+// Calls `poke` from a zero timer while a run's steps are under way, once the
+// bar has reached `atPercent`, until it returns true.
+class DuringRun : public QObject
+{
+public:
+    DuringRun(RunWindow &w, int atPercent, std::function<bool()> poke)
+        : m_w(w), m_percent(atPercent), m_poke(std::move(poke))
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this]() {
+            if (m_w.status->text() == QLatin1String("Running Sim")
+                && m_w.progress->value() >= m_percent && m_poke())
+                m_timer.stop();
+        });
+        m_timer.start(0);
+    }
+
+private:
+    RunWindow &m_w;
+    int m_percent;
+    std::function<bool()> m_poke;
+    QTimer m_timer;
+};
+
+} // namespace
+
+class TestRun : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fullRunMatchesReference();
+    void fileFieldQueries();
+
+    void badRecordingIsRefused_data();
+    void badRecordingIsRefused();
+    void refusedParameterTable();
+    void tooManyStepsAreRefused();
+    void recordingTooShortForAStepWritesEmptyFiles();
+
+    void nanLaterStopsWithEqualLengthFiles();
+    void halfTimestepCoversWholeRecording();
+    void progressEndsAt99ForSixThousandSteps();
+    void unwritableResultFileIsReported();
+
+    void cancelWritesNothingAndNextRunStartsEmpty();
+    void twoRunsEachWriteTheirOwnRows();
+    void namesAreReadWhenTheRunStarts();
+    void runPressedDuringARunChangesNothing();
+};
+
+void TestRun::fullRunMatchesReference()
+{
+    ModalDialogCloser closer;
+    RunWindow w;
+    w.shipField->setText(testsupport::dataPath(QStringLiteral("reference/ship-motion-sample.csv")));
+    w.nameResults(QStringLiteral("full"));
+    w.run->trigger();
+    QCOMPARE(closer.closedTexts(), QStringList());
+    QCOMPARE(w.status->text(), QStringLiteral("Running Sim"));
+    QCOMPARE(w.progress->value(), 99);
+
+    for (int k = 0; k < 5; ++k) {
+        const QString reference =
+            testsupport::dataPath(QStringLiteral("reference/fullrun/") + referenceNames[k]);
+        const QVector<QVector<double>> expected = readRows(reference);
+        const QVector<QVector<double>> actual = readRows(w.result(k));
+        QCOMPARE(expected.size(), 11997);
+        QCOMPARE(actual.size(), expected.size());
+        double worst = 0.0;
+        for (int r = 0; r < actual.size(); ++r) {
+            QCOMPARE(actual[r].size(), resultWidths[k]);
+            QCOMPARE(actual[r][0], (r + 1) * 0.01);
+            for (int c = 0; c < resultWidths[k]; ++c) {
+                const double e = expected[r][c];
+                const double difference = std::abs(actual[r][c] - e) / std::max(1.0, std::abs(e));
+                worst = std::max(worst, difference);
+                if (!(difference <= 1e-8))
+                    QFAIL(qPrintable(QStringLiteral("%1 row %2 column %3: %4 instead of %5")
+                                         .arg(referenceNames[k])
+                                         .arg(r + 1)
+                                         .arg(c)
+                                         .arg(actual[r][c], 0, 'g', 17)
+                                         .arg(e, 0, 'g', 17)));
+            }
+        }
+        qInfo("%s: largest difference %.3g", referenceNames[k], worst);
+        // No header line, a line feed after every row.
+        const QByteArray text = readAll(w.result(k));
+        QVERIFY(text.startsWith("0.01,"));
+        QVERIFY(text.endsWith("\n") && !text.contains('\r'));
+    }
+}
+
+void TestRun::fileFieldQueries()
+{
+    RunWindow w;
+    w.nameResults(QString());
+    w.fields[0]->clear();
+    w.fields[1]->setText(QStringLiteral("  "));
+    QVERIFY(!w.window.hasLinkOutputFile());
+    QVERIFY(w.window.hasCGOutputFile()); // blanks count as a name
+    QVERIFY(w.window.hasErrorOutputFile());
+    QVERIFY(w.window.hasControlOutputFile());
+    QVERIFY(w.window.hasAccelOutputFile());
+    QVERIFY(w.window.hasShipMotionFile()); // the form's default name
+    w.shipField->clear();
+    QVERIFY(!w.window.hasShipMotionFile());
+    w.fields[4]->clear();
+    QVERIFY(!w.window.hasAccelOutputFile());
+}
+
+void TestRun::badRecordingIsRefused_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QString>("problem");
+
+    const QByteArray sample = sampleUpTo(10.0);
+    const QByteArray header = sample.left(sample.indexOf('\n') + 1);
+    QByteArray tenColumns = header;
+    for (const QByteArray &line : sample.split('\n').mid(1)) {
+        if (!line.isEmpty())
+            tenColumns += line.split(',').mid(0, 10).join(',') + '\n';
+    }
+    QList<QByteArray> lines = sample.split('\n');
+    QList<QByteArray> descending = lines;
+    descending.swapItemsAt(50, 51);
+    QList<QByteArray> shortRow = lines;
+    shortRow[100] = shortRow[100].split(',').mid(0, 17).join(',');
+    QList<QByteArray> late = lines;
+    late.removeAt(1);
+
+    QTest::newRow("empty") << QByteArray() << QStringLiteral("it has no data row.");
+    QTest::newRow("header only") << header << QStringLiteral("it has no data row.");
+    QTest::newRow("ten columns") << tenColumns
+                                 << QStringLiteral("data row 1 has 10 columns, 19 are needed.");
+    QTest::newRow("descending") << descending.join('\n')
+                                << QStringLiteral("its time column is not ascending: data row 51 "
+                                                  "goes back from 2.5 s to 2.45 s.");
+    QTest::newRow("late start")
+        << late.join('\n') << QStringLiteral("it starts at 0.05 s, after the first step's time of 0.01 s.");
+    QTest::newRow("short row") << shortRow.join('\n')
+                               << QStringLiteral("data row 100 has 17 columns, 19 are needed.");
+    QTest::newRow("nan from the first row")
+        << sampleUpTo(10.0, 0.0)
+        << QStringLiteral("The simulation stopped at t = 0.01 s: the ship motion is not a finite "
+                          "number there.\nNo result file was written.");
+}
+
+void TestRun::badRecordingIsRefused()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, problem);
+    ModalDialogCloser closer;
+    RunWindow w;
+    w.setRecording(contents, QStringLiteral("bad.csv"));
+    w.nameResults(QStringLiteral("bad"));
+    w.run->trigger();
+
+    QCOMPARE(closer.closedTexts().size(), 1);
+    const QString text = closer.closedTexts().first();
+    QVERIFY2(text.startsWith(QStringLiteral("Simulation Failed: ")), qPrintable(text));
+    QVERIFY2(text.endsWith(problem), qPrintable(text));
+    if (!problem.startsWith(QStringLiteral("The simulation stopped")))
+        QVERIFY2(text.contains(w.shipField->text()), qPrintable(text));
+    for (int k = 0; k < 5; ++k)
+        QVERIFY(!QFile::exists(w.result(k)));
+}
+
+void TestRun::refusedParameterTable()
+{
+    ModalDialogCloser closer;
+    RunWindow w;
+    w.setRecording(sampleUpTo(5.0));
+    w.nameResults(QStringLiteral("params"));
+    w.table->item(2, 1)->setText(QStringLiteral("heavy"));
+    w.run->trigger();
+    QCOMPARE(closer.closedTexts().size(), 1);
+    QVERIFY2(closer.closedTexts().first().startsWith(QStringLiteral("Simulation Failed: ")),
+             qPrintable(closer.closedTexts().first()));
+    QVERIFY2(closer.closedTexts().first().contains(QStringLiteral("Body Mass (kg)")),
+             qPrintable(closer.closedTexts().first()));
+    for (int k = 0; k < 5; ++k)
+        QVERIFY(!QFile::exists(w.result(k)));
+
+    // The missing recording is reported with the file's own reason.
+    closer.clear();
+    w.table->item(2, 1)->setText(QStringLiteral("89.6121"));
+    w.shipField->setText(QStringLiteral("no-such-recording.csv"));
+    w.run->trigger();
+    QCOMPARE(closer.closedTexts(),
+             QStringList{QStringLiteral("Simulation Failed: Cannot load ship motion file "
+                                        "no-such-recording.csv:\nNo such file or directory.")});
+    closer.clear();
+    w.shipField->clear();
+    w.run->trigger();
+    QCOMPARE(closer.closedTexts(),
+             QStringList{QStringLiteral("Simulation Failed: Cannot load ship motion file.")});
+    for (int k = 0; k < 5; ++k)
+        QVERIFY(!QFile::exists(w.result(k)));
+}
+
+void TestRun::tooManyStepsAreRefused()
+{
+    ModalDialogCloser closer;
+    RunWindow w;
+    QByteArray recording = sampleUpTo(0.05);
+    recording += "1000.01" + recording.split('\n').at(1).mid(3) + '\n';
+    w.setRecording(recording);
+    w.nameResults(QStringLiteral("many"));
+    w.setTimestep(QStringLiteral("0.0001"));
+    w.run->trigger();
+    QCOMPARE(closer.closedTexts(),
+             QStringList{QStringLiteral("Simulation Failed: The run would take 10000100 steps at "
+                                        "a timestep of 0.0001 s; at most 10000000 steps are "
+                                        "allowed.")});
+    for (int k = 0; k < 5; ++k)
+        QVERIFY(!QFile::exists(w.result(k)));
+}
+
+void TestRun::recordingTooShortForAStepWritesEmptyFiles()
+{
+    ModalDialogCloser closer;
+    RunWindow w;
+    w.setRecording(sampleUpTo(0.0) + "0.03" + sampleUpTo(0.0).split('\n').at(1).mid(3) + '\n');
+    w.nameResults(QStringLiteral("tiny"));
+    w.run->trigger();
+    QCOMPARE(closer.closedTexts(), QStringList());
+    for (int k = 0; k < 5; ++k) {
+        QVERIFY(QFile::exists(w.result(k)));
+        QCOMPARE(readAll(w.result(k)), QByteArray());
+    }
+}
+
+void TestRun::nanLaterStopsWithEqualLengthFiles()
+{
+    ModalDialogCloser closer;
+    RunWindow w;
+    w.setRecording(sampleUpTo(10.0, 4.0, 16));
+    w.nameResults(QStringLiteral("cut"));
+    w.run->trigger();
+
+    // The step at 3.95 s may already read the row of 4.0 s (with a weight of
+    // zero, which does not clear a NaN); the one at 3.96 s reads it.
+    const int kept = readRows(w.result(0)).size();
+    QVERIFY2(kept == 394 || kept == 395, qPrintable(QString::number(kept)));
+    QCOMPARE(closer.closedTexts().size(), 1);
+    const QString text = closer.closedTexts().first();
+    QVERIFY2(text.contains(QStringLiteral("stopped at t = %1 s").arg((kept + 1) * 0.01)),
+             qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("cut short")), qPrintable(text));
+    for (int k = 0; k < 5; ++k) {
+        const QVector<QVector<double>> rows = readRows(w.result(k));
+        QCOMPARE(rows.size(), kept);
+        QCOMPARE(rows.last()[0], kept * 0.01);
+        for (const QVector<double> &row : rows) {
+            for (double v : row)
+                QVERIFY(std::isfinite(v));
+        }
+    }
+}
+
+void TestRun::halfTimestepCoversWholeRecording()
+{
+    ModalDialogCloser closer;
+    RunWindow w;
+    w.setRecording(sampleUpTo(10.0));
+    w.nameResults(QStringLiteral("half"));
+    w.setTimestep(QStringLiteral("0.005"));
+    w.run->trigger();
+    QCOMPARE(closer.closedTexts(), QStringList());
+    for (int k = 0; k < 5; ++k) {
+        const QVector<QVector<double>> rows = readRows(w.result(k));
+        QCOMPARE(rows.size(), 1997);
+        QCOMPARE(rows.first()[0], 0.005);
+        QCOMPARE(rows.last()[0], 1997 * 0.005);
+    }
+}
+
+void TestRun::progressEndsAt99ForSixThousandSteps()
+{
+    ModalDialogCloser closer;
+    RunWindow w;
+    w.setRecording(sampleUpTo(60.0));
+    w.nameResults(QStringLiteral("sixty"));
+    for (int k = 1; k < 5; ++k)
+        w.fields[k]->clear();
+    w.run->trigger();
+    QCOMPARE(w.progress->value(), 99);
+    const QVector<QVector<double>> rows = readRows(w.result(0));
+    QCOMPARE(rows.size(), 5997);
+    QCOMPARE(rows.last()[0], 5997 * 0.01);
+    for (int k = 1; k < 5; ++k)
+        QVERIFY(!QFile::exists(QStringLiteral("sixty_") + referenceNames[k]));
+}
+
+void TestRun::unwritableResultFileIsReported()
+{
+    ModalDialogCloser closer;
+    RunWindow w;
+    w.setRecording(sampleUpTo(5.0));
+    w.nameResults(QStringLiteral("write"));
+    QDir().mkpath(QStringLiteral("a-folder"));
+    w.fields[1]->setText(QStringLiteral("no-such-folder/cg.csv"));
+    w.fields[3]->setText(QStringLiteral("a-folder"));
+    w.run->trigger();
+
+    QCOMPARE(closer.closedTexts().size(), 1);
+    const QString text = closer.closedTexts().first();
+    QVERIFY2(text.startsWith(QStringLiteral("Simulation Failed: Cannot write result file "
+                                            "no-such-folder/cg.csv:")),
+             qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("Cannot write result file a-folder:")), qPrintable(text));
+    for (int k : {0, 2, 4})
+        QCOMPARE(readRows(w.result(k)).size(), 497);
+    QVERIFY(QFileInfo(QStringLiteral("a-folder")).isDir());
+}
+
+void TestRun::cancelWritesNothingAndNextRunStartsEmpty()
+{
+    ModalDialogCloser closer;
+    RunWindow w;
+    w.setRecording(sampleUpTo(20.0));
+    w.nameResults(QStringLiteral("cancel"));
+    {
+        DuringRun press(w, 30, [&]() {
+            w.cancel->click();
+            return true;
+        });
+        w.run->trigger();
+    }
+    QCOMPARE(closer.closedTexts(), QStringList());
+    QCOMPARE(w.status->text(), QStringLiteral("Running Sim"));
+    QVERIFY(w.progress->value() >= 30 && w.progress->value() < 99);
+    for (int k = 0; k < 5; ++k)
+        QVERIFY(!QFile::exists(w.result(k)));
+
+    w.run->trigger();
+    for (int k = 0; k < 5; ++k) {
+        const QVector<QVector<double>> rows = readRows(w.result(k));
+        QCOMPARE(rows.size(), 1997);
+        QCOMPARE(rows.first()[0], 0.01);
+    }
+}
+
+void TestRun::twoRunsEachWriteTheirOwnRows()
+{
+    ModalDialogCloser closer;
+    RunWindow w;
+    w.setRecording(sampleUpTo(8.0));
+    w.nameResults(QStringLiteral("first"));
+    w.run->trigger();
+    QByteArray first[5];
+    for (int k = 0; k < 5; ++k)
+        first[k] = readAll(w.result(k));
+    w.run->trigger();
+    for (int k = 0; k < 5; ++k) {
+        QCOMPARE(readAll(w.result(k)), first[k]);
+        QCOMPARE(readRows(w.result(k)).size(), 797);
+    }
+    QCOMPARE(closer.closedTexts(), QStringList());
+}
+
+void TestRun::namesAreReadWhenTheRunStarts()
+{
+    ModalDialogCloser closer;
+    RunWindow w;
+    w.setRecording(sampleUpTo(8.0));
+    w.nameResults(QStringLiteral("start"));
+    w.fields[2]->clear();
+    QFile::remove(QStringLiteral("late_link.csv"));
+    QFile::remove(QStringLiteral("late_error.csv"));
+    {
+        DuringRun edit(w, 20, [&]() {
+            w.fields[0]->setText(QStringLiteral("late_link.csv"));
+            w.fields[2]->setText(QStringLiteral("late_error.csv"));
+            return true;
+        });
+        w.run->trigger();
+    }
+    QCOMPARE(readRows(QStringLiteral("start_link.csv")).size(), 797);
+    QVERIFY(!QFile::exists(QStringLiteral("late_link.csv")));
+    QVERIFY(!QFile::exists(QStringLiteral("late_error.csv")));
+    QVERIFY(!QFile::exists(QStringLiteral("start_error.csv")));
+}
+
+void TestRun::runPressedDuringARunChangesNothing()
+{
+    ModalDialogCloser closer;
+    RunWindow w;
+    w.setRecording(sampleUpTo(10.0));
+    w.nameResults(QStringLiteral("calm"));
+    w.run->trigger();
+    QByteArray undisturbed[5];
+    for (int k = 0; k < 5; ++k)
+        undisturbed[k] = readAll(w.result(k));
+
+    w.nameResults(QStringLiteral("pressed"));
+    int presses = 0;
+    {
+        // Run again at 10, 20, ... 90 percent, from inside the run's own
+        // event processing.
+        DuringRun press(w, 0, [&]() {
+            if (w.progress->value() >= 10 * (presses + 1)) {
+                ++presses;
+                w.run->trigger();
+            }
+            return presses == 9;
+        });
+        w.run->trigger();
+    }
+    QCOMPARE(presses, 9);
+    QCOMPARE(closer.closedTexts(), QStringList());
+    QCOMPARE(w.progress->value(), 99);
+    for (int k = 0; k < 5; ++k)
+        QCOMPARE(readAll(w.result(k)), undisturbed[k]);
+}
+
+QTEST_MAIN(TestRun)
+#include "tst_run.moc"
