@@ -5,10 +5,13 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <memory>
+
 #include <Eigen/Core>
 
 #include "asciidatafile.h"
 #include "fourbar3dshipclass.h"
+#include "graphscrollwidget.h"
 #include "marvekdevform.h"
 
 class QLineEdit;
@@ -77,6 +80,14 @@ public:
     // nothing changed, when the file cannot be opened.
     bool loadParameterFile(const QString &fileName);
 
+    // A plot window is fed during a run only while it is visible; one never
+    // created counts as not visible.
+    bool isPlotXVisible() const;
+    bool isPlotQVisible() const;
+    bool isPlotUVisible() const;
+    bool isPlotEVisible() const;
+    bool isPlotAVisible() const;
+
 private slots:
     void cancel();
     // Asks for a parameter file and loads it into the table and file fields.
@@ -96,12 +107,26 @@ private slots:
     void getControlOutputFile();
     void getErrorOutputFile();
     void getAccelOutputFile();
+    // Plot buttons: each creates its plot window on first use and shows it.
+    void showPlotX();
+    void showPlotQ();
+    void showPlotU();
+    void showPlotE();
+    void showPlotA();
 
 private:
     friend class TestParametersWindow;
 
     // The one place where the window processes events; marks it busy meanwhile.
     void processPendingEvents();
+
+    // Creates a plot window with one graph per series on first use, then
+    // shows it (again).
+    void showPlotWindow(std::unique_ptr<GraphScrollWidget> &window, const QString &title,
+                        const QStringList &series, const QString &units);
+    // Paints the samples that each plot window's graphs still hold back, so
+    // that a finished run shows its last steps.
+    void flushPlotWindows();
     // Writes each result table whose file the current run names; returns one
     // line per file that could not be written, naming it and the reason.
     QString writeOutputFiles();
@@ -122,6 +147,11 @@ private:
     bool m_cancelled;
     double m_timestep;
     QString m_id;
+    std::unique_ptr<GraphScrollWidget> m_plotX; // link angles
+    std::unique_ptr<GraphScrollWidget> m_plotQ; // centre-of-gravity positions
+    std::unique_ptr<GraphScrollWidget> m_plotU; // control moments
+    std::unique_ptr<GraphScrollWidget> m_plotE; // errors
+    std::unique_ptr<GraphScrollWidget> m_plotA; // accelerations
     double m_turnTime;
     double m_turnDirection;
     double m_bodyHeight;
