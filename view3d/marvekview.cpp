@@ -64,7 +64,11 @@ Qt3DExtras::QPhongMaterial *phong(QRgb diffuse)
 
 } // namespace
 
-MarvekView::MarvekView() = default;
+MarvekView::MarvekView()
+{
+    // Same shape as the camera's 16:9 projection.
+    resize(1024, 576);
+}
 
 MarvekView::~MarvekView()
 {

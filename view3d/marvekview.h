@@ -66,7 +66,7 @@ private:
     bool m_leftButtonDown = false;
     bool m_rightButtonDown = false;
     double m_rotationStep = 0.01;
-    double m_panStep = 0.01;
+    double m_panStep = 0.01; // a right-button drag is tracked but moves nothing
     bool m_yawEnabled = true;
     bool m_pitchEnabled = true;
     QPoint m_lastMousePos;

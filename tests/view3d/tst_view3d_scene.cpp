@@ -288,6 +288,8 @@ void TestView3dScene::cameraAfterInit()
     QCOMPARE(camera()->aspectRatio(), 16.0f / 9.0f);
     QCOMPARE(camera()->nearPlane(), 0.1f);
     QCOMPARE(camera()->farPlane(), 1000.0f);
+    // The window starts in the projection's shape, so the first picture is undistorted.
+    QCOMPARE(float(m_view->width()) / float(m_view->height()), camera()->aspectRatio());
 }
 
 void TestView3dScene::masslessBodyHasNoSpheres()
