@@ -64,6 +64,7 @@ private slots:
     void cleanupTestCase();
     void uprightBodyOnLevelDeck();
     void rolledDeckIsDrawnTilted();
+    void rebuiltSceneReplacesTheShownOne();
 };
 
 void TestView3dRender::initTestCase()
@@ -182,6 +183,17 @@ void TestView3dRender::rolledDeckIsDrawnTilted()
     const bool drawn = captureUntil([&] { return checkRolled(roll).isEmpty(); });
     QVERIFY(m_frame.save(testsupport::artifactPath(QStringLiteral("view3d_roll20.png"))));
     QVERIFY2(drawn, qPrintable(checkRolled(roll)));
+}
+
+void TestView3dRender::rebuiltSceneReplacesTheShownOne()
+{
+    // Rebuilding while shown (a repeated Show) draws the new, upright scene
+    // and nothing of the rolled one.
+    for (int i = 0; i < 3; ++i)
+        m_view->initScene(&m_model);
+    const bool drawn = captureUntil([this] { return checkUpright().isEmpty(); });
+    QVERIFY2(drawn, qPrintable(checkUpright()));
+    QCOMPARE(m_view->title(), QStringLiteral("0 s"));
 }
 
 QTEST_MAIN(TestView3dRender)
