@@ -128,13 +128,17 @@ void MarvekDev::SIM_run()
     for (int k = 0; k < ResultCount; ++k)
         record[k] = !m_runOutputNames.at(k).isEmpty();
 
-    setStatus(QStringLiteral("Loading Model..."));
-    const QString problem = bodyparameters::checkValues(getParameterValues());
-    if (!problem.isEmpty()) {
-        warnRunFailed(QStringLiteral("The parameter table cannot be used:\n%1").arg(problem));
-        return;
+    // While the 3D window is visible the model keeps the parameters that
+    // Show gave it, so that the run moves the body the scene was built for.
+    if (!m_view.isVisible()) {
+        setStatus(QStringLiteral("Loading Model..."));
+        const QString problem = bodyparameters::checkValues(getParameterValues());
+        if (!problem.isEmpty()) {
+            warnRunFailed(QStringLiteral("The parameter table cannot be used:\n%1").arg(problem));
+            return;
+        }
+        applyParameters(&m_model);
     }
-    applyParameters(&m_model);
 
     if (!hasShipMotionFile()) {
         warnRunFailed(QStringLiteral("Cannot load ship motion file."));
@@ -194,7 +198,7 @@ void MarvekDev::SIM_run()
 
         // Centres of gravity of the state before the step.
         VectorXd cgPositions;
-        if (record[CgResult])
+        if (record[CgResult] || isPlotQVisible())
             cgPositions = m_model.computePose(q, ship.angles);
 
         const double turnAngle = t > m_turnTime ? m_turnDirection : 0.0;
@@ -214,6 +218,8 @@ void MarvekDev::SIM_run()
         // Rows of the state before the step.
         if (record[CgResult])
             SIM_addToOutputFile(m_cgOutputFile, t, cgPositions);
+        if (isPlotQVisible())
+            m_plotQ->addData(t, cgPositions);
 
         // Rows of the first stage: errors (in degrees, converted with the
         // same 3.14159 the model uses for the turn, so that the files stay
@@ -222,18 +228,32 @@ void MarvekDev::SIM_run()
             SIM_addToOutputFile(m_errorOutputFile, t, k1.error * 180.0 / 3.14159);
         if (record[ControlResult])
             SIM_addToOutputFile(m_controlOutputFile, t, k1.control);
+        if (isPlotEVisible())
+            m_plotE->addData(t, k1.error); // radians, unlike the file
+        if (isPlotUVisible())
+            m_plotU->addData(t, k1.control.head(12)); // the moments only
 
         // Rows of the state after the step.
         if (record[AccelResult])
             SIM_addToOutputFile(m_accelOutputFile, t, k1.derivative);
         if (record[LinkResult])
             SIM_addToOutputFile(m_linkOutputFile, t, q);
+        if (isPlotAVisible())
+            m_plotA->addData(t, k1.derivative);
+        if (isPlotXVisible())
+            m_plotX->addData(t, q);
+        // Last, the 3D window shows the state after the step.
+        if (m_view.isVisible())
+            m_view.updatePose(t, q, ship.angles, ship.accel, turnAngle);
 
         completed = i;
         updateProgress(i + 1);
-        if (isCancelled())
+        if (isCancelled()) {
+            flushPlotWindows();
             return;
+        }
     }
+    flushPlotWindows();
 
     if (stopReason.isEmpty()) {
         SIM_dumpOutputFiles();
