@@ -50,6 +50,7 @@ MarvekDev::MarvekDev(QWidget *parent)
         {ui.actionLoadParameters, SIGNAL(triggered()), SLOT(fileLoadParameters())},
         {ui.actionExit, SIGNAL(triggered()), SLOT(fileExit())},
         {ui.actionRun, SIGNAL(triggered()), SLOT(SIM_run())},
+        {ui.actionShow, SIGNAL(triggered()), SLOT(SIM_show())},
         {ui.actionAbout, SIGNAL(triggered()), SLOT(aboutAbout())},
     };
     for (const Connection &c : connections)
@@ -129,6 +130,7 @@ void MarvekDev::cancel()
 
 void MarvekDev::fileExit()
 {
+    m_view.close();
     close();
     QCoreApplication::exit(0);
 }

@@ -13,6 +13,7 @@
 #include "fourbar3dshipclass.h"
 #include "graphscrollwidget.h"
 #include "marvekdevform.h"
+#include "marvekview.h"
 
 class QLineEdit;
 
@@ -96,6 +97,9 @@ private slots:
     // Integrates the body over the ship-motion recording and writes the
     // named result files.
     void SIM_run();
+    // Applies the parameter table to the model, builds the 3D scene from it
+    // and shows the 3D window.
+    void SIM_show();
     // Appends the row [timestamp, vec...] to a result table.
     void SIM_addToOutputFile(AsciiDataFile &outputFile, double &timestamp,
                              const Eigen::VectorXd &vec);
@@ -132,6 +136,7 @@ private:
     QString writeOutputFiles();
 
     Ui::MarvekDevClass ui;
+    MarvekView m_view; // separate top-level window, shown by Show
     FourBar3DShipClass m_model{nullptr};
     AsciiDataFile m_shipMotionFile;
     AsciiDataFile m_linkOutputFile;

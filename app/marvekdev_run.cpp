@@ -128,13 +128,17 @@ void MarvekDev::SIM_run()
     for (int k = 0; k < ResultCount; ++k)
         record[k] = !m_runOutputNames.at(k).isEmpty();
 
-    setStatus(QStringLiteral("Loading Model..."));
-    const QString problem = bodyparameters::checkValues(getParameterValues());
-    if (!problem.isEmpty()) {
-        warnRunFailed(QStringLiteral("The parameter table cannot be used:\n%1").arg(problem));
-        return;
+    // While the 3D window is visible the model keeps the parameters that
+    // Show gave it, so that the run moves the body the scene was built for.
+    if (!m_view.isVisible()) {
+        setStatus(QStringLiteral("Loading Model..."));
+        const QString problem = bodyparameters::checkValues(getParameterValues());
+        if (!problem.isEmpty()) {
+            warnRunFailed(QStringLiteral("The parameter table cannot be used:\n%1").arg(problem));
+            return;
+        }
+        applyParameters(&m_model);
     }
-    applyParameters(&m_model);
 
     if (!hasShipMotionFile()) {
         warnRunFailed(QStringLiteral("Cannot load ship motion file."));
@@ -238,6 +242,9 @@ void MarvekDev::SIM_run()
             m_plotA->addData(t, k1.derivative);
         if (isPlotXVisible())
             m_plotX->addData(t, q);
+        // Last, the 3D window shows the state after the step.
+        if (m_view.isVisible())
+            m_view.updatePose(t, q, ship.angles, ship.accel, turnAngle);
 
         completed = i;
         updateProgress(i + 1);
