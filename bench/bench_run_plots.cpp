@@ -1,0 +1,112 @@
+// A whole run over the 120 s sample recording through the main window with
+// all five plot windows open (87 live graphs), offscreen, no result file
+// named. Goals: at most 3 s for the whole run, and the last tenth of the steps
+// no costlier than the first tenth, although the graphs then hold ten times
+// as many samples.
+//
+// The tenths are timed between progress percentages: steps from 1 % to 11 %
+// against 89 % to 99 % (1200 steps each); below 1 % the run processes no
+// events, so those steps would look cheaper than any others. The tenths are
+// measured in the GUI thread's CPU time, which the other programs on a shared
+// machine disturb less than wall time. The middle tenth (51 % to 61 %) starts
+// when the graphs' 60 s live window has filled: from there on each repaint
+// walks as many samples as at the end.
+#include "guigraphwidget.h"
+#include "marvekdev.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <array>
+#include <ctime>
+#include <memory>
+
+namespace {
+
+const char *const resultFields[] = {"linkFileDropLineEdit", "cgFileDropLineEdit",
+                                    "errorFileDropLineEdit", "controlFileDropLineEdit",
+                                    "accelFileDropLineEdit"};
+qint64 threadCpuNanoseconds()
+{
+    timespec now = {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+const char *const plotButtons[] = {"plotXButton", "plotQButton", "plotUButton", "plotEButton",
+                                   "plotAButton"};
+
+// Argument 1: all five plot windows open; 0: none, for comparison.
+void wholeRunWithAllPlotWindows(benchmark::State &state)
+{
+    const bool withPlots = state.range(0) != 0;
+    double firstTenthMs = 0.0;
+    double middleTenthMs = 0.0;
+    double lastTenthMs = 0.0;
+    int samples = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto window = std::make_unique<MarvekDev>();
+        window->findChild<QLineEdit *>(QStringLiteral("paramShipMotionLineEdit"))
+            ->setText(QStringLiteral(MARVEK_TEST_DATA_DIR "/reference/ship-motion-sample.csv"));
+        for (const char *name : resultFields)
+            window->findChild<QLineEdit *>(QLatin1String(name))->clear();
+        for (const char *name : plotButtons) {
+            if (withPlots)
+                window->findChild<QPushButton *>(QLatin1String(name))->click();
+        }
+        QCoreApplication::processEvents(); // the new graphs are shown
+
+        std::array<qint64, 101> reached;
+        reached.fill(-1);
+        QObject::connect(window->findChild<QProgressBar *>(QStringLiteral("progressBar")),
+                         &QProgressBar::valueChanged, [&reached](int value) {
+                             if (value >= 0 && value <= 100 && reached[value] < 0)
+                                 reached[value] = threadCpuNanoseconds();
+                         });
+        QAction *run = window->findChild<QAction *>(QStringLiteral("actionRun"));
+        state.ResumeTiming();
+
+        run->trigger();
+
+        state.PauseTiming();
+        firstTenthMs += (reached[11] - reached[1]) / 1e6;
+        middleTenthMs += (reached[61] - reached[51]) / 1e6;
+        lastTenthMs += (reached[99] - reached[89]) / 1e6;
+        // Every graph of every window should hold every step.
+        samples = 0;
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *plot = qobject_cast<GraphScrollWidget *>(widget)) {
+                for (GuiGraphWidget *graph : plot->getGraphList())
+                    samples += graph->getDataCount();
+            }
+        }
+        window.reset();
+        state.ResumeTiming();
+    }
+    const double runs = double(state.iterations());
+    state.counters["first_tenth_ms"] = firstTenthMs / runs;
+    state.counters["middle_tenth_ms"] = middleTenthMs / runs;
+    state.counters["last_tenth_ms"] = lastTenthMs / runs;
+    state.counters["last_over_first"] = lastTenthMs / firstTenthMs;
+    state.counters["samples"] = samples; // 87 graphs x 11997 steps = 1043739
+}
+BENCHMARK(wholeRunWithAllPlotWindows)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
