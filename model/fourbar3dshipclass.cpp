@@ -288,6 +288,7 @@ void FourBar3DShipClass::computeViewPose(const VectorXd &q, const VectorXd &ship
 VectorXd FourBar3DShipClass::computeError(const VectorXd &q, const VectorXd &shipAngles,
                                           const VectorXd &u) const
 {
+    Q_UNUSED(shipAngles);
     const Vector12d q12 = toFixed<12>(q);
     const Vector12d u12 = toFixed<12>(u);
     const Chain ch = chain(q12, Vector3d::Zero(), 0.0);
@@ -297,7 +298,6 @@ VectorXd FourBar3DShipClass::computeError(const VectorXd &q, const VectorXd &shi
     VectorXd err(24);
     err.head<12>() = q12;
     // Tilt of link 1's centre of gravity in place of its own x and y angles.
-    Q_UNUSED(shipAngles);
     const Vector3d p = P[0].transpose() * m_cg1;
     err(0) = -std::atan2(p.y(), p.z());
     err(1) = std::atan2(p.x(), p.z());
@@ -394,62 +394,66 @@ VectorXd FourBar3DShipClass::computeAccel(const Vector12d &q, const Vector12d &u
     const Vector3d accelDeck_W = R0t * shipAccel.tail<3>();
     const Vector3d deck_W = R0t * m_deckPoint;
 
-    // Kinematics of the links, world frame, origin at the base of link 1:
-    // relative rates nu, absolute rates omega, joints and centres of gravity
-    // with the time derivatives of those vectors.
-    Vector3d nu_W[4], omega_W[4], joint_W[4], jointDot_W[4], cg_W[4], cgDot_W[4];
+    // Link by link from the deck upwards, world frame, origin at the base of
+    // link 1: relative rates nu, absolute rates omega, joints and centres of
+    // gravity with the time derivatives of those vectors. With the free
+    // accelerations at zero, the centre of gravity of link k accelerates by
+    //   sum over links a <= k of (omega_a x nu_a) x r_ak + nu_a x d(r_ak)/dt
+    // on top of the ship's motion (r_ak from joint a to that centre), and the
+    // link's angular acceleration is the sum of omega_a x nu_a. The sums over
+    // a are carried along as running sums.
+    Vector3d joint_W[4], cg_W[4], force_W[4], moment_W[4];
     Matrix3d J_W[4];
     Vector3d omega = omegaShip_W;
     Vector3d joint = Vector3d::Zero(), jointDot = Vector3d::Zero();
+    Vector3d coriolisSum = Vector3d::Zero(), coriolisAtJoints = Vector3d::Zero();
+    Vector3d nuSum = Vector3d::Zero(), nuAtJoints = Vector3d::Zero();
+    const Vector3d shipCentripetal = omegaShip_W.cross(omegaShip_W.cross(deck_W));
     for (int k = 0; k < 4; ++k) {
         const Matrix3d Ct = C[k].transpose();
-        nu_W[k] = Ct * u.segment<3>(3 * k);
-        omega += nu_W[k];
-        omega_W[k] = omega;
-        joint_W[k] = joint;
-        jointDot_W[k] = jointDot;
+        const Vector3d nu = Ct * u.segment<3>(3 * k);
+        omega += nu;
+        const Vector3d coriolis = omega.cross(nu);
+        coriolisSum += coriolis;
+        coriolisAtJoints += coriolis.cross(joint);
+        nuSum += nu;
+        nuAtJoints += nu.cross(jointDot);
+
         const Vector3d cg = Ct * *cgs[k];
+        joint_W[k] = joint;
         cg_W[k] = joint + cg;
-        cgDot_W[k] = jointDot + omega.cross(cg);
+        const Vector3d cgDot = jointDot + omega.cross(cg);
+        // The link inertias are diagonal in the links' frames.
+        J_W[k] = Ct * inertias[k]->diagonal().asDiagonal() * C[k];
+
+        // Applied minus inertia forces and moments.
+        const Vector3d accel = shipCentripetal + omegaShip_W.cross(cgDot)
+            + alphaShip_W.cross(deck_W + cg_W[k]) + accelDeck_W
+            + coriolisSum.cross(cg_W[k]) - coriolisAtJoints + nuSum.cross(cgDot) - nuAtJoints;
+        const Vector3d alpha = alphaShip_W + coriolisSum;
+        force_W[k] = ctrlForces.segment<3>(3 * k) - masses[k] * accel;
+        force_W[k](2) -= masses[k] * m_g;
+        moment_W[k] = ctrlMoments.segment<3>(3 * k) - J_W[k] * alpha - omega.cross(J_W[k] * omega);
+
         if (k < 3) {
             const Vector3d link = Ct * *links[k];
             joint += link;
             jointDot += omega.cross(link);
         }
-        // The link inertias are diagonal in the links' frames.
-        J_W[k] = Ct * inertias[k]->diagonal().asDiagonal() * C[k];
-    }
-
-    // Applied minus inertia forces and moments of each link with the free
-    // accelerations at zero: the ship's prescribed accelerations and the
-    // terms in products of rates.
-    Vector3d force_W[4], moment_W[4];
-    for (int k = 0; k < 4; ++k) {
-        Vector3d accel = omegaShip_W.cross(omegaShip_W.cross(deck_W) + cgDot_W[k])
-            + alphaShip_W.cross(deck_W + cg_W[k]) + accelDeck_W;
-        Vector3d alpha = alphaShip_W;
-        for (int a = 0; a <= k; ++a) {
-            const Vector3d coriolis = omega_W[a].cross(nu_W[a]);
-            accel += coriolis.cross(cg_W[k] - joint_W[a]) + nu_W[a].cross(cgDot_W[k] - jointDot_W[a]);
-            alpha += coriolis;
-        }
-        force_W[k] = ctrlForces.segment<3>(3 * k) - masses[k] * accel;
-        force_W[k](2) -= masses[k] * m_g;
-        moment_W[k] = ctrlMoments.segment<3>(3 * k) - J_W[k] * alpha
-            - omega_W[k].cross(J_W[k] * omega_W[k]);
     }
 
     // Their moments about each joint, and the inertias, summed over the links
     // from that joint upwards.
     Vector3d tau_W[4];
     Matrix3d inertiaAbove_W[4];
-    for (int a = 0; a < 4; ++a) {
-        tau_W[a].setZero();
-        inertiaAbove_W[a].setZero();
-        for (int k = a; k < 4; ++k) {
-            tau_W[a] += (cg_W[k] - joint_W[a]).cross(force_W[k]) + moment_W[k];
-            inertiaAbove_W[a] += J_W[k];
-        }
+    Vector3d forceAbove = Vector3d::Zero(), momentAbove = Vector3d::Zero();
+    Matrix3d inertiaAbove = Matrix3d::Zero();
+    for (int a = 3; a >= 0; --a) {
+        forceAbove += force_W[a];
+        momentAbove += cg_W[a].cross(force_W[a]) + moment_W[a];
+        inertiaAbove += J_W[a];
+        tau_W[a] = momentAbove - joint_W[a].cross(forceAbove);
+        inertiaAbove_W[a] = inertiaAbove;
     }
 
     // The seven free speeds: link index and local axis.
