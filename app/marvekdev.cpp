@@ -36,6 +36,14 @@ MarvekDev::MarvekDev(QWidget *parent)
         const char *slot;
     };
     const Connection connections[] = {
+        {ui.computeAllButton, SIGNAL(clicked()), SLOT(testAll())},
+        {ui.rk4Button, SIGNAL(clicked()), SLOT(testRK4())},
+        {ui.interpolationButton, SIGNAL(clicked()), SLOT(testInterpolation())},
+        {ui.computePoseButton, SIGNAL(clicked()), SLOT(testFourBarComputePose())},
+        {ui.computeErrorButton, SIGNAL(clicked()), SLOT(testFourBarComputeError())},
+        {ui.computeControlButton, SIGNAL(clicked()), SLOT(testFourBarComputeControl())},
+        {ui.computeAccelButton, SIGNAL(clicked()), SLOT(testFourBarComputeAccel())},
+        {ui.testInitButton, SIGNAL(clicked()), SLOT(testInit())},
         {ui.linkButton, SIGNAL(clicked()), SLOT(getLinkOutputFile())},
         {ui.cgButton, SIGNAL(clicked()), SLOT(getCGOutputFile())},
         {ui.controlButton, SIGNAL(clicked()), SLOT(getControlOutputFile())},
@@ -90,7 +98,8 @@ void MarvekDev::startProgress(int total)
     m_cancelled = false;
     m_testsPassed = 0;
     m_testsCompared = 0;
-    m_tolerance = ui.toleranceLineEdit->text().toDouble();
+    m_utResultsFile.clear();
+    m_tolerance = getTolerance();
     m_progressTotal = total;
     ui.progressBar->setMaximum(100);
     ui.progressBar->setValue(0);

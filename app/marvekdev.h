@@ -5,6 +5,8 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <functional>
+
 #include <memory>
 
 #include <Eigen/Core>
@@ -15,6 +17,7 @@
 #include "marvekdevform.h"
 #include "marvekview.h"
 
+class QLabel;
 class QLineEdit;
 
 // The main window: owns the program's state and wires the form's buttons and
@@ -48,6 +51,15 @@ public:
     // Percentage done as the progress bar shows it, truncated toward zero;
     // 0 when total is not positive.
     static int progressPercent(int done, int total);
+
+    // Compares two vectors of equal size element by element: a pair whose
+    // values are both below 1e-6 in magnitude is skipped; any other pair is
+    // counted as compared, and as passed when the values differ by strictly
+    // less than tolerance. A NaN is never skipped and never passes.
+    static void compareValues(const Eigen::VectorXd &first, const Eigen::VectorXd &second,
+                              double tolerance, int &passed, int &compared);
+    // "Tests passed: passed / compared (percent %) Time: seconds s".
+    static QString testSummary(int passed, int compared, qint64 elapsedMs);
 
     // True while the window processes events from inside a command. Commands
     // that start a long operation (Run, Show and the unit-test buttons) return
@@ -90,6 +102,16 @@ public:
     bool isPlotAVisible() const;
 
 private slots:
+    // Unit tests: each runs one piece of the model row by row against the
+    // reference tables in the working directory.
+    void testRK4();
+    void testAll();
+    void testFourBarComputePose();
+    void testFourBarComputeError();
+    void testFourBarComputeControl();
+    void testFourBarComputeAccel();
+    void testInterpolation();
+    void testInit();
     void cancel();
     // Asks for a parameter file and loads it into the table and file fields.
     void fileLoadParameters();
@@ -124,6 +146,46 @@ private:
     // The one place where the window processes events; marks it busy meanwhile.
     void processPendingEvents();
 
+    // Unit-test data. loadTestData reads the five reference tables (and the
+    // unit-test ship data when named) once per program run; true when they
+    // are in memory.
+    bool loadTestData();
+    // Cells [firstColumn, lastColumn] (counted from 1, both included) of one
+    // row; missing or non-numeric cells read as 0.0.
+    Eigen::VectorXd getInputData(const AsciiDataFile &file, int row, int firstColumn,
+                                 int lastColumn) const;
+    Eigen::VectorXd getUTLinkAngles(int row) const;
+    Eigen::VectorXd getUTShipAngles(int row) const;
+    Eigen::VectorXd getUTLinkRates(int row) const;
+    Eigen::VectorXd getUTShipRates(int row) const;
+    Eigen::VectorXd getUTShipAccel(int row) const;
+    Eigen::VectorXd getUTShipExtra(int row) const;
+    Eigen::VectorXd getUTExpectedPose(int row) const;
+    Eigen::VectorXd getUTExpectedPosError(int row) const;
+    Eigen::VectorXd getUTExpectedVelError(int row) const;
+    Eigen::VectorXd getUTControlMoments(int row) const;
+    Eigen::VectorXd getUTControlForces(int row) const;
+    Eigen::VectorXd getUTExpectedAccel(int row) const;
+    // The turn direction (degrees) once the row's time is past the turn time.
+    double getTurnAngle(int row) const;
+    // Counts the pairs of two vectors into the current test's counters.
+    void UT_compareVectors(const Eigen::VectorXd &first, const Eigen::VectorXd &second);
+    // Collects [time, values...] while "Ouput results to disk" is ticked.
+    void addTestResult(double time, const Eigen::VectorXd &values);
+    // Writes the collected rows under fileName while the box is ticked and
+    // reports the outcome on the status line.
+    void saveTestResults(QString fileName);
+    QString getTestSummary() const;
+    bool isOutputToDisk() const;
+    double getTolerance() const;
+    // The frame of a row test: progress over the rows of the input table from
+    // firstRow, testRow for each (false stops the test), Cancel checked after
+    // each row; at the end the summary goes into resultLabel and the results
+    // are saved. True when the test ran to its end.
+    bool runTestRows(const QString &runningText, int firstRow,
+                     const std::function<bool(int)> &testRow, QLabel *resultLabel,
+                     const QString &resultsFileName);
+
     // Creates a plot window with one graph per series on first use, then
     // shows it (again).
     void showPlotWindow(std::unique_ptr<GraphScrollWidget> &window, const QString &title,
@@ -138,6 +200,12 @@ private:
     Ui::MarvekDevClass ui;
     MarvekView m_view; // separate top-level window, shown by Show
     FourBar3DShipClass m_model{nullptr};
+    AsciiDataFile m_utInputFile;   // reference states "matOutXXX92.csv"
+    AsciiDataFile m_utPoseFile;    // expected CG positions "matOutPos92.csv"
+    AsciiDataFile m_utErrorFile;   // expected errors in degrees "matOutError92.csv"
+    AsciiDataFile m_utControlFile; // expected control "matOutControl92.csv"
+    AsciiDataFile m_utAccelFile;   // expected derivatives "matOutAccel92.csv"
+    AsciiDataFile m_utResultsFile; // rows computed by the unit test in progress
     AsciiDataFile m_shipMotionFile;
     AsciiDataFile m_linkOutputFile;
     AsciiDataFile m_cgOutputFile;
