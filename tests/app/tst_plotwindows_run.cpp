@@ -370,6 +370,19 @@ void TestPlotWindowsRun::stoppedRunPlotsOnlyFiniteSamples()
         }
     }
     QVERIFY2(kept == 394 || kept == 395, qPrintable(QString::number(kept)));
+
+    // Nothing clears a window: the next run appends its samples, with times
+    // starting again at the first step.
+    closer.clear();
+    w.run();
+    QCOMPARE(closer.closedTexts().size(), 1);
+    for (Plot plot : {PlotX, PlotQ, PlotU, PlotE, PlotA}) {
+        for (GuiGraphWidget *graph : graphs(w.window(plot))) {
+            QCOMPARE(graph->getDataCount(), 2 * kept);
+            QCOMPARE(graph->getDataPoint(kept)->getTime(), 0.01);
+            QCOMPARE(graph->getDataPoint(kept)->getValue(), graph->getDataPoint(0)->getValue());
+        }
+    }
 }
 
 QTEST_MAIN(TestPlotWindowsRun)
