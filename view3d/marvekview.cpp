@@ -79,6 +79,10 @@ MarvekView::~MarvekView()
     // window has been shown) makes destruction safe for windows never shown.
     QShowEvent settle;
     QCoreApplication::sendEvent(this, &settle);
+    // By then the render thread has queued a call that creates an offscreen
+    // surface from the renderer's format. The renderer goes with the window,
+    // so that call has to run now rather than from a later event loop.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
 }
 
 void MarvekView::initScene(FourBar3DShipClass *model)
