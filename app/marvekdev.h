@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <functional>
-
 #include <memory>
 
 #include <Eigen/Core>
@@ -146,6 +145,17 @@ private:
     // The one place where the window processes events; marks it busy meanwhile.
     void processPendingEvents();
 
+    // Creates a plot window with one graph per series on first use, then
+    // shows it (again).
+    void showPlotWindow(std::unique_ptr<GraphScrollWidget> &window, const QString &title,
+                        const QStringList &series, const QString &units);
+    // Paints the samples that each plot window's graphs still hold back, so
+    // that a finished run shows its last steps.
+    void flushPlotWindows();
+    // Writes each result table whose file the current run names; returns one
+    // line per file that could not be written, naming it and the reason.
+    QString writeOutputFiles();
+
     // Unit-test data. loadTestData reads the five reference tables (and the
     // unit-test ship data when named) once per program run; true when they
     // are in memory.
@@ -185,17 +195,6 @@ private:
     bool runTestRows(const QString &runningText, int firstRow,
                      const std::function<bool(int)> &testRow, QLabel *resultLabel,
                      const QString &resultsFileName);
-
-    // Creates a plot window with one graph per series on first use, then
-    // shows it (again).
-    void showPlotWindow(std::unique_ptr<GraphScrollWidget> &window, const QString &title,
-                        const QStringList &series, const QString &units);
-    // Paints the samples that each plot window's graphs still hold back, so
-    // that a finished run shows its last steps.
-    void flushPlotWindows();
-    // Writes each result table whose file the current run names; returns one
-    // line per file that could not be written, naming it and the reason.
-    QString writeOutputFiles();
 
     Ui::MarvekDevClass ui;
     MarvekView m_view; // separate top-level window, shown by Show
