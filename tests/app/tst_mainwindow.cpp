@@ -1,6 +1,7 @@
 // The main window at start, its status line, progress and cancel rules, the
 // result-file chooser, About and Exit.
 #include "aboutdialog.h"
+#include "apptestsupport.h"
 #include "marvekdev.h"
 #include "testsupport.h"
 
@@ -32,14 +33,7 @@ protected:
     }
 };
 
-template <class T>
-T *child(QObject *parent, const char *name)
-{
-    T *found = parent->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("missing child %s", name);
-    return found;
-}
+using apptest::child;
 
 QStringList actionTexts(const QMenu *menu)
 {

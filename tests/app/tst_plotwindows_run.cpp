@@ -3,6 +3,7 @@
 // window closed during a run has a gap, one never opened gets nothing; a run
 // stopped by numbers that are not finite plots only finite ones. Pictures of
 // the error and acceleration windows are left under the build folder.
+#include "apptestsupport.h"
 #include "guigraphwidget.h"
 #include "marvekdev.h"
 #include "testsupport.h"
@@ -27,52 +28,10 @@ const char *const plotButtons[] = {"plotXButton", "plotQButton", "plotUButton", 
 enum Plot { PlotX = 0, PlotQ, PlotU, PlotE, PlotA };
 const int steps = 11997; // the sample recording at 0.01 s
 
-template <class T>
-T *child(QObject *parent, const char *name)
-{
-    T *found = parent->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("missing child %s", name);
-    return found;
-}
-
-QVector<QVector<double>> readRows(const QString &fileName)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("cannot read %s", qPrintable(fileName));
-    QVector<QVector<double>> rows;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        if (line.isEmpty())
-            continue;
-        QVector<double> row;
-        for (const QByteArray &cell : line.split(','))
-            row << cell.toDouble();
-        rows << row;
-    }
-    return rows;
-}
-
-QByteArray sampleUpTo(double lastTime, double nanFrom, int column)
-{
-    QFile file(testsupport::dataPath(QStringLiteral("reference/ship-motion-sample.csv")));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing sample recording");
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    QByteArray out = lines.first() + '\n';
-    for (int i = 1; i < lines.size(); ++i) {
-        if (lines.at(i).isEmpty())
-            continue;
-        QList<QByteArray> cells = lines.at(i).split(',');
-        const double time = cells.first().toDouble();
-        if (time > lastTime + 1e-9)
-            break;
-        if (time >= nanFrom - 1e-9)
-            cells[column] = "nan";
-        out += cells.join(',') + '\n';
-    }
-    return out;
-}
+using apptest::child;
+using apptest::readRows;
+using apptest::resultFields;
+using apptest::sampleUpTo;
 
 // A main window ready to run the sample recording with no result file named,
 // and a way to reach its plot windows (top-level windows of their own).
@@ -83,9 +42,7 @@ public:
     {
         child<QLineEdit>(&main, "paramShipMotionLineEdit")
             ->setText(testsupport::dataPath(QStringLiteral("reference/ship-motion-sample.csv")));
-        for (const char *field : {"linkFileDropLineEdit", "cgFileDropLineEdit",
-                                  "errorFileDropLineEdit", "controlFileDropLineEdit",
-                                  "accelFileDropLineEdit"})
+        for (const char *field : resultFields)
             child<QLineEdit>(&main, field)->clear();
         progress = child<QProgressBar>(&main, "progressBar");
     }

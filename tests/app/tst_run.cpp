@@ -2,6 +2,7 @@
 // recording against independent reference results, the refusals before the
 // first step, a run cut short by numbers that are not finite, other
 // timesteps, unwritable result files, Cancel, repeated and nested runs.
+#include "apptestsupport.h"
 #include "marvekdev.h"
 #include "testsupport.h"
 
@@ -21,65 +22,15 @@
 
 namespace {
 
-template <class T>
-T *child(QObject *parent, const char *name)
-{
-    T *found = parent->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("missing child %s", name);
-    return found;
-}
+using apptest::child;
+using apptest::readAll;
+using apptest::readRows;
+using apptest::resultFields;
+using apptest::sampleUpTo;
 
-const char *const resultFields[] = {"linkFileDropLineEdit", "cgFileDropLineEdit",
-                                    "errorFileDropLineEdit", "controlFileDropLineEdit",
-                                    "accelFileDropLineEdit"};
 const char *const referenceNames[] = {"link.csv", "cg.csv", "error.csv", "control.csv",
                                       "accel.csv"};
 const int resultWidths[] = {13, 13, 25, 25, 28};
-
-QByteArray readAll(const QString &fileName)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
-}
-
-QVector<QVector<double>> readRows(const QString &fileName)
-{
-    QVector<QVector<double>> rows;
-    for (const QByteArray &line : readAll(fileName).split('\n')) {
-        if (line.isEmpty())
-            continue;
-        QVector<double> row;
-        for (const QByteArray &cell : line.split(','))
-            row << cell.toDouble();
-        rows << row;
-    }
-    return rows;
-}
-
-// The sample recording up to and including lastTime, header kept; cells of
-// column `column` from time nanFrom on replaced by "nan".
-QByteArray sampleUpTo(double lastTime, double nanFrom = 1e9, int column = 4)
-{
-    const QList<QByteArray> lines =
-        readAll(testsupport::dataPath(QStringLiteral("reference/ship-motion-sample.csv")))
-            .split('\n');
-    QByteArray out = lines.first() + '\n';
-    for (int i = 1; i < lines.size(); ++i) {
-        if (lines.at(i).isEmpty())
-            continue;
-        QList<QByteArray> cells = lines.at(i).split(',');
-        const double time = cells.first().toDouble();
-        if (time > lastTime + 1e-9)
-            break;
-        if (time >= nanFrom - 1e-9)
-            cells[column] = "nan";
-        out += cells.join(',') + '\n';
-    }
-    return out;
-}
 
 // A main window set up for a run in the test's working folder.
 class RunWindow

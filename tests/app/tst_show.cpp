@@ -2,6 +2,7 @@
 // table, a refused table changes nothing, a run poses the shown window and
 // keeps the parameters Show gave the model, Show pressed during a run is
 // ignored, and Exit closes the 3D window.
+#include "apptestsupport.h"
 #include "marvekdev.h"
 #include "marvekview.h"
 #include "testsupport.h"
@@ -27,67 +28,14 @@
 
 namespace {
 
-template <class T>
-T *child(const QObject *parent, const char *name)
-{
-    T *found = parent->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("missing child %s", name);
-    return found;
-}
-
-const char *const resultFields[] = {"linkFileDropLineEdit", "cgFileDropLineEdit",
-                                    "errorFileDropLineEdit", "controlFileDropLineEdit",
-                                    "accelFileDropLineEdit"};
+using apptest::child;
+using apptest::readAll;
+using apptest::resultFields;
+using apptest::sampleUpTo;
+using apptest::theView;
 
 // Rows of the parameter table used here.
 enum { BodyMassRow = 2, MassFractionsRow = 3, BodyHeightRow = 4, LengthFractionsRow = 5 };
-
-QByteArray readAll(const QString &fileName)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
-}
-
-// The sample recording up to lastTime, header kept; the roll column from
-// time nanFrom on replaced by "nan".
-QByteArray sampleUpTo(double lastTime, double nanFrom = 1e9)
-{
-    const QList<QByteArray> lines =
-        readAll(testsupport::dataPath(QStringLiteral("reference/ship-motion-sample.csv")))
-            .split('\n');
-    QByteArray out = lines.first() + '\n';
-    for (int i = 1; i < lines.size(); ++i) {
-        if (lines.at(i).isEmpty())
-            continue;
-        QList<QByteArray> cells = lines.at(i).split(',');
-        const double time = cells.first().toDouble();
-        if (time > lastTime + 1e-9)
-            break;
-        if (time >= nanFrom - 1e-9)
-            cells[4] = "nan";
-        out += cells.join(',') + '\n';
-    }
-    return out;
-}
-
-// The 3D window that the one main window of a test holds.
-MarvekView *theView()
-{
-    MarvekView *found = nullptr;
-    for (QWindow *window : QGuiApplication::topLevelWindows()) {
-        if (auto *view = qobject_cast<MarvekView *>(window)) {
-            if (found)
-                qFatal("more than one 3D window");
-            found = view;
-        }
-    }
-    if (!found)
-        qFatal("no 3D window");
-    return found;
-}
 
 template <typename T>
 T *component(Qt3DCore::QEntity *entity)
@@ -345,9 +293,8 @@ void TestShow::showPressedDuringARunChangesNothing()
     // Window hidden: the table is edited once the run has begun, and Show
     // pressed at 10, 20, ... 90 percent would give the model other
     // parameters and start posing a window.
-    w.nameResults(QStringLiteral("hidden"));
     int presses = 0;
-    w.runWhile([&]() {
+    const auto editAndPressShow = [&]() {
         if (presses == 0)
             w.setValue(BodyMassRow, QStringLiteral("120"));
         if (w.progress->value() >= 10 * (presses + 1)) {
@@ -355,7 +302,9 @@ void TestShow::showPressedDuringARunChangesNothing()
             w.show->trigger();
         }
         return presses == 9;
-    });
+    };
+    w.nameResults(QStringLiteral("hidden"));
+    w.runWhile(editAndPressShow);
     QCOMPARE(presses, 9);
     QCOMPARE(closer.closedTexts(), QStringList());
     QCOMPARE(w.progress->value(), 99);
@@ -369,15 +318,7 @@ void TestShow::showPressedDuringARunChangesNothing()
     Qt3DCore::QEntity *shown = w.view->sceneRoot();
     w.nameResults(QStringLiteral("shown"));
     presses = 0;
-    w.runWhile([&]() {
-        if (presses == 0)
-            w.setValue(BodyMassRow, QStringLiteral("120"));
-        if (w.progress->value() >= 10 * (presses + 1)) {
-            ++presses;
-            w.show->trigger();
-        }
-        return presses == 9;
-    });
+    w.runWhile(editAndPressShow);
     QCOMPARE(presses, 9);
     QCOMPARE(closer.closedTexts(), QStringList());
     QCOMPARE(w.results(), undisturbed);

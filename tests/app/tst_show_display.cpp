@@ -1,6 +1,7 @@
 // The 3D window drawn on the X display while a run poses it: over a steady
 // roll of 20 degrees, a frame captured after the ramp-in shows the deck frame
 // tilted and the larger mass spheres where the run put them.
+#include "apptestsupport.h"
 #include "marvekdev.h"
 #include "marvekview.h"
 #include "testsupport.h"
@@ -26,23 +27,8 @@
 
 namespace {
 
-template <class T>
-T *child(const QObject *parent, const char *name)
-{
-    T *found = parent->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("missing child %s", name);
-    return found;
-}
-
-MarvekView *theView()
-{
-    for (QWindow *window : QGuiApplication::topLevelWindows())
-        if (auto *view = qobject_cast<MarvekView *>(window))
-            return view;
-    qFatal("no 3D window");
-    return nullptr;
-}
+using apptest::child;
+using apptest::theView;
 
 // A ship that rolls by `roll` radians and does nothing else, sampled every
 // 0.05 s up to lastTime, in the 19 columns a run reads.

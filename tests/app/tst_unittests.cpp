@@ -3,6 +3,7 @@
 // counts follow the comparison rule, results files are written only when asked
 // for, the tables are read once, faulty data stops a test with a clear status
 // text, and no test starts inside another operation.
+#include "apptestsupport.h"
 #include "marvekdev.h"
 #include "testsupport.h"
 
@@ -25,14 +26,8 @@
 
 namespace {
 
-template <class T>
-T *child(QObject *parent, const char *name)
-{
-    T *found = parent->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("missing child %s", name);
-    return found;
-}
+using apptest::child;
+using apptest::readAll;
 
 typedef QVector<QVector<double>> Table;
 
@@ -63,12 +58,6 @@ Table readTable(const QString &path)
         rows.append(row);
     }
     return rows;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 const QStringList referenceNames = {"matOutXXX92.csv", "matOutPos92.csv", "matOutError92.csv",
