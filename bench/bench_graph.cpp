@@ -2,6 +2,7 @@
 // window shows the last 60 s (6 000 samples) whatever is stored. Goals: the
 // thinned paint costs about the same with 6 000 and 30 000 samples stored
 // (within 20 %), and at most a third of drawing every segment.
+#include "benchsupport.h"
 #include "guigraphwidget.h"
 
 #include <benchmark/benchmark.h>
@@ -58,11 +59,5 @@ BENCHMARK(BM_PaintEverySegment30000)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchsupport::runBenchmarks(argc, argv, true);
 }

@@ -4,6 +4,7 @@
 // five full result tables on their own. Goals: the whole run with its files
 // within 0.5 s and a peak memory of at most 150 MB (counter peak_MB, the
 // process's largest resident size so far).
+#include "benchsupport.h"
 #include "marvekdev.h"
 
 #include <benchmark/benchmark.h>
@@ -11,41 +12,21 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QLineEdit>
 #include <QTemporaryDir>
 
 #include <cmath>
 
-#include <sys/resource.h>
-
 namespace {
-
-const char *const resultFields[] = {"linkFileDropLineEdit", "cgFileDropLineEdit",
-                                    "errorFileDropLineEdit", "controlFileDropLineEdit",
-                                    "accelFileDropLineEdit"};
-
-double peakMegabytes()
-{
-    struct rusage usage = {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024.0; // kilobytes on Linux
-}
 
 void runSample(benchmark::State &state, bool writeFiles)
 {
     QTemporaryDir folder;
     MarvekDev window;
-    window.findChild<QLineEdit *>(QStringLiteral("paramShipMotionLineEdit"))
-        ->setText(QStringLiteral(MARVEK_TEST_DATA_DIR "/reference/ship-motion-sample.csv"));
-    for (const char *name : resultFields) {
-        window.findChild<QLineEdit *>(QLatin1String(name))
-            ->setText(writeFiles ? folder.filePath(QLatin1String(name) + QStringLiteral(".csv"))
-                                 : QString());
-    }
+    benchsupport::prepareSampleRun(window, writeFiles ? &folder : nullptr);
     QAction *run = window.findChild<QAction *>(QStringLiteral("actionRun"));
     for (auto _ : state)
         run->trigger();
-    state.counters["peak_MB"] = peakMegabytes();
+    state.counters["peak_MB"] = benchsupport::peakMegabytes();
 }
 
 void wholeRunWithFiles(benchmark::State &state)
@@ -87,11 +68,5 @@ BENCHMARK(writeResultTables)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchsupport::runBenchmarks(argc, argv, true);
 }

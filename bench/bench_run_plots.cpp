@@ -11,6 +11,7 @@
 // machine disturb less than wall time. The middle tenth (51 % to 61 %) starts
 // when the graphs' 60 s live window has filled: from there on each repaint
 // walks as many samples as at the end.
+#include "benchsupport.h"
 #include "guigraphwidget.h"
 #include "marvekdev.h"
 
@@ -18,7 +19,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -28,9 +28,6 @@
 
 namespace {
 
-const char *const resultFields[] = {"linkFileDropLineEdit", "cgFileDropLineEdit",
-                                    "errorFileDropLineEdit", "controlFileDropLineEdit",
-                                    "accelFileDropLineEdit"};
 qint64 threadCpuNanoseconds()
 {
     timespec now = {};
@@ -52,10 +49,7 @@ void wholeRunWithAllPlotWindows(benchmark::State &state)
     for (auto _ : state) {
         state.PauseTiming();
         auto window = std::make_unique<MarvekDev>();
-        window->findChild<QLineEdit *>(QStringLiteral("paramShipMotionLineEdit"))
-            ->setText(QStringLiteral(MARVEK_TEST_DATA_DIR "/reference/ship-motion-sample.csv"));
-        for (const char *name : resultFields)
-            window->findChild<QLineEdit *>(QLatin1String(name))->clear();
+        benchsupport::prepareSampleRun(*window, nullptr);
         for (const char *name : plotButtons) {
             if (withPlots)
                 window->findChild<QPushButton *>(QLatin1String(name))->click();
@@ -102,11 +96,5 @@ BENCHMARK(wholeRunWithAllPlotWindows)->Arg(1)->Arg(0)->Unit(benchmark::kMillisec
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchsupport::runBenchmarks(argc, argv, true);
 }

@@ -3,6 +3,7 @@
 // run goes on; with all five result files written and with none named.
 // Needs an X display (run under xvfb-run). Goal: the whole run within 5 s.
 // Counters: peak_MB, the process's largest resident size so far.
+#include "benchsupport.h"
 #include "marvekdev.h"
 #include "marvekview.h"
 
@@ -11,23 +12,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLineEdit>
 #include <QTemporaryDir>
 
-#include <sys/resource.h>
-
 namespace {
-
-const char *const resultFields[] = {"linkFileDropLineEdit", "cgFileDropLineEdit",
-                                    "errorFileDropLineEdit", "controlFileDropLineEdit",
-                                    "accelFileDropLineEdit"};
-
-double peakMegabytes()
-{
-    struct rusage usage = {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024.0; // kilobytes on Linux
-}
 
 MarvekView *viewOf()
 {
@@ -41,13 +28,7 @@ void runSampleWithView(benchmark::State &state, bool writeFiles)
 {
     QTemporaryDir folder;
     MarvekDev window;
-    window.findChild<QLineEdit *>(QStringLiteral("paramShipMotionLineEdit"))
-        ->setText(QStringLiteral(MARVEK_TEST_DATA_DIR "/reference/ship-motion-sample.csv"));
-    for (const char *name : resultFields) {
-        window.findChild<QLineEdit *>(QLatin1String(name))
-            ->setText(writeFiles ? folder.filePath(QLatin1String(name) + QStringLiteral(".csv"))
-                                 : QString());
-    }
+    benchsupport::prepareSampleRun(window, writeFiles ? &folder : nullptr);
     window.findChild<QAction *>(QStringLiteral("actionShow"))->trigger();
     MarvekView *view = viewOf();
     if (!view || !view->isVisible()) {
@@ -69,7 +50,7 @@ void runSampleWithView(benchmark::State &state, bool writeFiles)
     QAction *run = window.findChild<QAction *>(QStringLiteral("actionRun"));
     for (auto _ : state)
         run->trigger();
-    state.counters["peak_MB"] = peakMegabytes();
+    state.counters["peak_MB"] = benchsupport::peakMegabytes();
 }
 
 void wholeRunViewShownWithFiles(benchmark::State &state)
@@ -88,9 +69,5 @@ BENCHMARK(wholeRunViewShownWithoutFiles)->Unit(benchmark::kMillisecond)->Iterati
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchsupport::runBenchmarks(argc, argv, false);
 }
