@@ -47,18 +47,8 @@ QByteArray steadyRoll(double roll, double lastTime)
     return out;
 }
 
-bool isPurple(QRgb c)
-{
-    return qBlue(c) > qGreen(c) + 60 && qRed(c) > qGreen(c) + 30;
-}
-
-QString describe(QPoint p, QRgb c)
-{
-    return QStringLiteral("pixel (%1, %2) is #%3")
-        .arg(p.x())
-        .arg(p.y())
-        .arg(QString::number(c & 0xFFFFFF, 16).rightJustified(6, QLatin1Char('0')));
-}
+using testsupport::describe;
+using testsupport::isPurple;
 
 } // namespace
 

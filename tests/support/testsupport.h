@@ -1,7 +1,9 @@
 #ifndef TESTSUPPORT_H
 #define TESTSUPPORT_H
 
+#include <QColor>
 #include <QObject>
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -37,6 +39,11 @@ QString examplesPath(const QString &relative);
 QString artifactPath(const QString &fileName);
 // Writes text to a file, creating folders as needed; returns the absolute path.
 QString writeTextFile(const QString &path, const QByteArray &contents);
+
+// True for the purple of the 3D view's mass spheres under its light.
+bool isPurple(QRgb c);
+// "pixel (x, y) is #rrggbb", for messages of pixel checks.
+QString describe(QPoint p, QRgb c);
 
 } // namespace testsupport
 

@@ -25,18 +25,8 @@ namespace {
 const double massFractions[4] = {0.122, 0.2, 0.597, 0.081};
 const double lengthsCm[4] = {172 * 0.285, 172 * 0.245, 172 * 0.288, 172 * 0.182};
 
-bool isPurple(QRgb c)
-{
-    return qBlue(c) > qGreen(c) + 60 && qRed(c) > qGreen(c) + 30;
-}
-
-QString describe(QPoint p, QRgb c)
-{
-    return QStringLiteral("pixel (%1, %2) is #%3")
-        .arg(p.x())
-        .arg(p.y())
-        .arg(QString::number(c & 0xFFFFFF, 16).rightJustified(6, QLatin1Char('0')));
-}
+using testsupport::describe;
+using testsupport::isPurple;
 
 } // namespace
 
