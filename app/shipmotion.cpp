@@ -9,16 +9,15 @@ namespace shipmotion {
 
 qint64 stepCount(double lastTime, double dt)
 {
-    const double quotient = lastTime / dt;
+    // T times the steps per second rather than T / dt: with dt = 0.01 this is
+    // exactly 100.0 * T, the count that earlier runs and their result files
+    // were made with (1.15 s gives 114 steps, as 100.0 * 1.15 lies just below
+    // 115).
+    const double quotient = lastTime * (1.0 / dt);
     if (!(quotient > 0.0) || !std::isfinite(quotient))
         return 0;
     if (quotient >= 9.0e18)
         return std::numeric_limits<qint64>::max();
-    // Both operands carry a rounding error of their own, so a recording that
-    // ends on a whole step can give a quotient a few ulps below it.
-    const double nearest = std::round(quotient);
-    if (std::abs(quotient - nearest) <= 1e-12 * nearest)
-        return static_cast<qint64>(nearest);
     return static_cast<qint64>(std::floor(quotient));
 }
 

@@ -26,11 +26,10 @@ constexpr qint64 maxSteps = 10000000;
 constexpr double rampTime = 3.0;
 
 // Steps derived from the recording's last time T and the timestep dt:
-// floor(T / dt), with a quotient that lies within rounding error of a whole
-// number taken as that number, so that T = 1.15 s at dt = 0.01 s gives 115
-// and not 114. A run takes steps i = 1 ... N - 3 at t = i * dt, all inside
-// the recording. 0 when the quotient is not a finite positive number; a
-// quotient beyond the range of qint64 is clamped to its maximum.
+// floor(T / dt), computed as floor(T * (1 / dt)) so that dt = 0.01 gives
+// exactly floor(100.0 * T). A run takes steps i = 1 ... N - 3 at t = i * dt,
+// all inside the recording. 0 when the quotient is not a finite positive
+// number; a quotient beyond the range of qint64 is clamped to its maximum.
 qint64 stepCount(double lastTime, double dt);
 
 // Checks a loaded recording for a run of `steps` steps of dt seconds. Empty

@@ -53,14 +53,17 @@ private slots:
 
 void TestRunShipMotion::stepCountAtTheDefaultTimestepIsOneHundredTimesTheLastTime()
 {
-    // Every last time of whole milliseconds up to 2000 s. The plain product
-    // 100.0 * 1.15 lies just below 115; the count must not.
+    // Every last time of whole milliseconds up to 2000 s gives the count of
+    // the plain product 100.0 * T, also where that lies just below a whole
+    // number (1.15 s: 114 steps) and T / 0.01 would round differently.
     for (qint64 ms = 0; ms <= 2000000; ++ms) {
         const double lastTime = double(ms) / 1000.0;
         const qint64 n = shipmotion::stepCount(lastTime, 0.01);
-        if (n != ms / 10)
+        if (n != qint64(std::floor(100.0 * lastTime)))
             QFAIL(qPrintable(QStringLiteral("T = %1 s gives %2 steps").arg(lastTime, 0, 'g', 17).arg(n)));
     }
+    QCOMPARE(shipmotion::stepCount(1.15, 0.01), qint64(114));
+    QCOMPARE(shipmotion::stepCount(0.47, 0.01), qint64(47));
 }
 
 void TestRunShipMotion::stepCountFollowsTheTimestep_data()
