@@ -3,6 +3,7 @@
 
 #include "marvekdev.h"
 
+#include "apptestsupport.h"
 #include "bodyparameters.h"
 #include "fourbar3dshipclass.h"
 #include "testsupport.h"
@@ -212,11 +213,17 @@ void TestParametersWindow::exampleFileGivesDefaults()
     // The example file holds the default table; its final line break is a
     // twelfth table line, which finds no row.
     const QStringList defaults = m_window->getParameterValues();
+    const QString defaultShipFile = fieldTexts().at(ShipMotionFile);
     QVERIFY(m_window->loadParameterFile(testsupport::examplesPath(QStringLiteral("parameters.txt"))));
     QCOMPARE(m_window->getParameterValues(), defaults);
     QCOMPARE(fieldTexts(), QStringList({"AHRS-2012-11-25_19-08-36-423_ipready.csv", "link_out.csv",
                                         "cg_out.csv", "control_out.csv", "error_out.csv",
                                         "accel_out.csv"}));
+    // The recording it names, which the ship-motion field also names by
+    // default, is the bundled sample.
+    QCOMPARE(fieldTexts().at(ShipMotionFile), defaultShipFile);
+    QCOMPARE(apptest::readAll(testsupport::examplesPath(defaultShipFile)),
+             apptest::readAll(testsupport::dataPath(QStringLiteral("reference/ship-motion-sample.csv"))));
 }
 
 void TestParametersWindow::fileKeysAmongTableLines()

@@ -106,7 +106,6 @@ class TestRun : public QObject
 private slots:
     void fullRunMatchesReference();
     void fileFieldQueries();
-    void exampleParameterFileIsReadyToRun();
 
     void badRecordingIsRefused_data();
     void badRecordingIsRefused();
@@ -184,28 +183,6 @@ void TestRun::fileFieldQueries()
     QVERIFY(!w.window.hasShipMotionFile());
     w.fields[4]->clear();
     QVERIFY(!w.window.hasAccelOutputFile());
-}
-
-void TestRun::exampleParameterFileIsReadyToRun()
-{
-    // The example folder's parameter file names the bundled recording, which
-    // the ship-motion field also names by default, and five result files
-    // that git ignores; its table is the form's default table.
-    RunWindow w;
-    const QString defaultShipFile = w.shipField->text();
-    QStringList defaultTable;
-    for (int r = 0; r < w.table->rowCount(); ++r)
-        defaultTable << w.table->item(r, 1)->text();
-    QVERIFY(w.window.loadParameterFile(testsupport::examplesPath(QStringLiteral("parameters.txt"))));
-    QCOMPARE(w.shipField->text(), defaultShipFile);
-    QCOMPARE(readAll(testsupport::examplesPath(defaultShipFile)),
-             readAll(testsupport::dataPath(QStringLiteral("reference/ship-motion-sample.csv"))));
-    QStringList table;
-    for (int r = 0; r < w.table->rowCount(); ++r)
-        table << w.table->item(r, 1)->text();
-    QCOMPARE(table, defaultTable);
-    for (int k = 0; k < 5; ++k)
-        QVERIFY2(w.result(k).endsWith(QStringLiteral("_out.csv")), qPrintable(w.result(k)));
 }
 
 void TestRun::badRecordingIsRefused_data()
