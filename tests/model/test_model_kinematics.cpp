@@ -155,8 +155,6 @@ TEST(ModelParameters, EqualityComparesLengthsMassesAndInertias)
     testbody::apply(first, b);
     testbody::apply(second, b);
     EXPECT_TRUE(first == second);
-    EXPECT_TRUE(near(first.lengths(), b.lengths));
-    EXPECT_TRUE(near(first.masses(), b.masses));
 
     for (int which = 0; which < 4; ++which) {
         for (int k = 0; k < 4; ++k) {
@@ -224,15 +222,11 @@ TEST_F(ModelGeometry, ViewPoseInTheWorld)
         EXPECT_TRUE(near(quats.segment<4>(4 * k), Vector4d(std::sin(a / 2), 0, 0, std::cos(a / 2))));
 
     // A turn alone leaves an upright body in place and turns the links about z.
-    // Outputs of the wrong size are resized.
-    VectorXd smallPoints(3), smallQuats;
-    model.computeViewPose(VectorXd::Zero(12), VectorXd::Zero(6), 90.0, smallPoints, smallQuats);
-    ASSERT_EQ(smallPoints.size(), 24);
-    ASSERT_EQ(smallQuats.size(), 20);
-    EXPECT_TRUE(near(smallPoints.head(12), stackedCentres()));
-    EXPECT_TRUE(near(smallQuats.head<4>(), Vector4d(0, 0, 0, 1)));
+    model.computeViewPose(VectorXd::Zero(12), VectorXd::Zero(6), 90.0, points, quats);
+    EXPECT_TRUE(near(points.head(12), stackedCentres()));
+    EXPECT_TRUE(near(quats.head<4>(), Vector4d(0, 0, 0, 1)));
     for (int k = 1; k < 5; ++k)
-        EXPECT_TRUE(near(smallQuats.segment<4>(4 * k), Vector4d(0, 0, std::sin(kPsi90 / 2), std::cos(kPsi90 / 2))));
+        EXPECT_TRUE(near(quats.segment<4>(4 * k), Vector4d(0, 0, std::sin(kPsi90 / 2), std::cos(kPsi90 / 2))));
 }
 
 TEST_F(ModelGeometry, TrackingErrors)
@@ -343,7 +337,8 @@ TEST(ModelRobustness, ShortVectorsAndMissingParameters)
     EXPECT_EQ(model.computePose(shortQ, none).size(), 12);
     EXPECT_FALSE(model.computePose(shortQ, none).allFinite());
     EXPECT_EQ(model.computeError(shortQ, none, none).size(), 24);
-    VectorXd points, quats;
+    // Outputs of the wrong size are resized.
+    VectorXd points(3), quats;
     model.computeViewPose(shortQ, none, 0.0, points, quats);
     EXPECT_EQ(points.size(), 24);
     EXPECT_EQ(quats.size(), 20);
