@@ -191,8 +191,8 @@ private:
     // The frame of a row test: progress over the rows of the input table from
     // firstRow, testRow for each (false stops the test), Cancel checked after
     // each row; at the end the summary goes into resultLabel and the results
-    // are saved. True when the test ran to its end.
-    bool runTestRows(const QString &runningText, int firstRow,
+    // are saved.
+    void runTestRows(const QString &runningText, int firstRow,
                      const std::function<bool(int)> &testRow, QLabel *resultLabel,
                      const QString &resultsFileName);
 

@@ -188,7 +188,7 @@ double MarvekDev::getTolerance() const
     return ui.toleranceLineEdit->text().toDouble();
 }
 
-bool MarvekDev::runTestRows(const QString &runningText, int firstRow,
+void MarvekDev::runTestRows(const QString &runningText, int firstRow,
                             const std::function<bool(int)> &testRow, QLabel *resultLabel,
                             const QString &resultsFileName)
 {
@@ -197,14 +197,13 @@ bool MarvekDev::runTestRows(const QString &runningText, int firstRow,
     setStatus(runningText);
     for (int r = firstRow; r < rows; ++r) {
         if (!testRow(r))
-            return false;
+            return;
         updateProgress(r + 1);
         if (isCancelled())
-            return false;
+            return;
     }
     resultLabel->setText(getTestSummary());
     saveTestResults(resultsFileName);
-    return true;
 }
 
 // ---------------------------------------------------------------------------
