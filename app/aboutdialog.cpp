@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFont>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 
@@ -78,10 +79,37 @@ void AboutDialog::retranslateUi(QDialog *dialog)
 
 } // namespace Ui
 
+namespace {
+
+// The form gives every text a fixed place drawn for a small dialog font. Where
+// the system font is larger, the dialog's font is made smaller until each text
+// fits the width of its place; the title keeps its own size.
+void fitFontToTexts(QDialog *dialog, const QList<QLabel *> &labels)
+{
+    QFont font = dialog->font();
+    const auto fits = [&labels](const QFont &candidate) {
+        const QFontMetrics metrics(candidate);
+        for (const QLabel *label : labels) {
+            if (metrics.horizontalAdvance(label->text()) > label->width())
+                return false;
+        }
+        return true;
+    };
+    if (font.pointSizeF() <= 0.0 || fits(font))
+        return;
+    while (font.pointSizeF() > 6.0 && !fits(font))
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    dialog->setFont(font);
+}
+
+} // namespace
+
 AboutDialog::AboutDialog(QWidget *parent)
     : QDialog(parent)
 {
     ui.setupUi(this);
+    fitFontToTexts(this, {ui.label_3, ui.label_7, ui.label_5, ui.label_4, ui.label_6, ui.label_2,
+                          ui.label_8});
 }
 
 AboutDialog::~AboutDialog() = default;

@@ -62,6 +62,11 @@ void TestAboutDialog::texts()
     QCOMPARE(dialog.findChild<QPushButton *>(QStringLiteral("okButton"))->text(), QStringLiteral("OK"));
     QVERIFY(!text("label_2").isEmpty());
 
+    // Every text is whole within its fixed place, whatever the system font.
+    for (const QLabel *label : dialog.findChildren<QLabel *>())
+        QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
+                 qPrintable(label->objectName()));
+
     // The library lines name the versions this program was built with.
     QVERIFY(text("label_7").startsWith(QStringLiteral("Qt " QT_VERSION_STR " (")));
     const QString eigen = QStringLiteral("Eigen %1.%2.%3 (")
