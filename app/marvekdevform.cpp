@@ -42,6 +42,13 @@ QSpacerItem *verticalSpacer(int width, int height)
     return new QSpacerItem(width, height, QSizePolicy::Minimum, QSizePolicy::Expanding);
 }
 
+// A grid cell whose neighbours take all the room would squeeze a field to a
+// few pixels; this keeps about ten digits of it in view.
+void keepReadable(QLineEdit *field)
+{
+    field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QString(10, QLatin1Char('0'))));
+}
+
 QString text(const char *source)
 {
     return QCoreApplication::translate("MarvekDevClass", source);
@@ -152,6 +159,10 @@ void MarvekDevClass::setupUi(QMainWindow *window)
     gridLayout_3->addWidget(label_3, 0, 0, 1, 1);
     paramShipMotionLineEdit = named(new FileDropLineEdit(layoutWidget), "paramShipMotionLineEdit");
     gridLayout_3->addWidget(paramShipMotionLineEdit, 1, 0, 1, 1);
+    // Without a layout the page would let the tab cut off its fixed children
+    // where larger fonts make the tabs and the strip below them taller.
+    const QRect placed = paramTableWidget->geometry().united(layoutWidget->geometry());
+    tab->setMinimumSize(placed.right() + 1 + placed.left(), placed.bottom() + 1 + placed.top());
     tabWidget->addTab(tab, QString());
 
     // "Output": five pairs of rows, a plot row and a file row per result table.
@@ -254,6 +265,7 @@ void MarvekDevClass::setupUi(QMainWindow *window)
     toleranceRowSpacer = horizontalSpacer(129, 20);
     gridLayout->addItem(toleranceRowSpacer, 5, 1, 1, 1);
     toleranceLineEdit = named(new QLineEdit(tab_2), "toleranceLineEdit");
+    keepReadable(toleranceLineEdit);
     gridLayout->addWidget(toleranceLineEdit, 5, 3, 1, 1);
     outputToDiskCheckBox = named(new QCheckBox(tab_2), "outputToDiskCheckBox");
     gridLayout->addWidget(outputToDiskCheckBox, 5, 4, 1, 1);
@@ -264,6 +276,7 @@ void MarvekDevClass::setupUi(QMainWindow *window)
     testInitButton = named(new QPushButton(tab_2), "testInitButton");
     gridLayout->addWidget(testInitButton, 7, 0, 1, 1);
     shipFileDropLineEdit = named(new FileDropLineEdit(tab_2), "shipFileDropLineEdit");
+    keepReadable(shipFileDropLineEdit);
     gridLayout->addWidget(shipFileDropLineEdit, 0, 3, 1, 1);
     computePoseLabel = named(new QLabel(tab_2), "computePoseLabel");
     gridLayout->addWidget(computePoseLabel, 1, 1, 1, 1);

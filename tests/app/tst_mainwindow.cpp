@@ -80,10 +80,10 @@ void TestMainWindow::startState()
     MarvekDev w;
     QCOMPARE(w.size(), QSize(538, 572));
     w.show();
-    // The height stays; the width grows where the font needs more room than
-    // the form was drawn for (the offscreen platform uses 12 pt DejaVu Sans).
-    QCOMPARE(w.height(), 572);
+    // The window grows only where the font needs more room than the form was
+    // drawn for (the offscreen platform uses 12 pt DejaVu Sans).
     QCOMPARE(w.width(), qMax(538, w.minimumSizeHint().width()));
+    QCOMPARE(w.height(), qMax(572, w.minimumSizeHint().height()));
     QCOMPARE(w.windowTitle(), QStringLiteral("Four-Link Inverted Pendulum Simulation"));
     QCOMPARE(w.objectName(), QStringLiteral("MarvekDevClass"));
 
@@ -242,6 +242,15 @@ void TestMainWindow::unitTestsGrid()
         QCOMPARE(child<QPushButton>(&w, buttons[i])->text(), texts[i]);
     QCOMPARE(child<QLabel>(&w, "label")->text(), QStringLiteral("Tolerance:"));
     QCOMPARE(child<QLabel>(&w, "label_2")->text(), QStringLiteral("Ship Data:"));
+
+    // The two fields keep room for their text at the window's smallest width.
+    w.show();
+    w.resize(w.minimumSize());
+    QApplication::processEvents();
+    for (const char *name : {"toleranceLineEdit", "shipFileDropLineEdit"}) {
+        const QLineEdit *field = child<QLineEdit>(&w, name);
+        QVERIFY2(field->width() > field->fontMetrics().horizontalAdvance(QStringLiteral("0.0005")) + 10, name);
+    }
 }
 
 void TestMainWindow::parametersPageKeepsItsGeometry()
@@ -253,6 +262,8 @@ void TestMainWindow::parametersPageKeepsItsGeometry()
     auto *progress = child<QProgressBar>(&w, "progressBar");
     QCOMPARE(table->geometry(), QRect(10, 10, 351, 321));
     QCOMPARE(row->geometry(), QRect(10, 350, 461, 41));
+    // The page keeps its fixed children inside the tab.
+    QVERIFY(child<QWidget>(&w, "tab")->rect().contains(row->geometry()));
     const int barWidth = progress->width();
     w.resize(900, 800);
     QApplication::processEvents();
