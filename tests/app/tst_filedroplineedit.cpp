@@ -33,6 +33,16 @@ bool dragEnter(QWidget *target, const QMimeData *mime)
     return event.isAccepted();
 }
 
+// Sends a drag move, which follows every accepted drag enter; returns whether
+// the widget still takes the drop there.
+bool dragMove(QWidget *target, const QMimeData *mime)
+{
+    QDragMoveEvent event(QPoint(6, 6), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    event.setAccepted(true);
+    QApplication::sendEvent(target, &event);
+    return event.isAccepted();
+}
+
 void dragLeave(QWidget *target)
 {
     QDragLeaveEvent event;
@@ -122,6 +132,9 @@ void TestFileDropLineEdit::acceptedDropKeepsTheAbsolutePath()
     const auto mime = fileDrag(m_csv);
     QVERIFY(dragEnter(&field, mime.get()));
     QCOMPARE(field.stateColor(), QColor(Qt::green));
+    // A file drag carries no plain text; moving over the field keeps it.
+    QVERIFY(!mime->hasFormat(QStringLiteral("text/plain")));
+    QVERIFY(dragMove(&field, mime.get()));
     QCOMPARE(dropped.count(), 0);
     drop(&field, mime.get());
 
@@ -161,6 +174,7 @@ void TestFileDropLineEdit::refusedDropChangesNothing()
     // Accepted as a drag, so that the red frame can be shown, but not dropped.
     QVERIFY(dragEnter(&field, mime.get()));
     QCOMPARE(field.stateColor(), QColor(Qt::red));
+    QVERIFY(dragMove(&field, mime.get()));
     drop(&field, mime.get());
     QCOMPARE(field.stateColor(), QColor(Qt::blue));
     QCOMPARE(field.text(), m_other);
