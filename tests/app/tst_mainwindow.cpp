@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -70,6 +71,7 @@ private slots:
     void csvExtension_data();
     void csvExtension();
     void cancelledChooserKeepsTheField();
+    void chosenNameGoesToItsField();
     void aboutOpensModally();
     void exitEndsTheEventLoopWithZero();
     void constructAndDestroyRepeatedly();
@@ -486,6 +488,34 @@ void TestMainWindow::cancelledChooserKeepsTheField()
         QVERIFY2(sawDialog, pair[0]);
         QCOMPARE(caption, QStringLiteral("File Save"));
         QCOMPARE(field->text(), QStringLiteral("kept.csv"));
+    }
+}
+
+void TestMainWindow::chosenNameGoesToItsField()
+{
+    MarvekDev w;
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const char *pairs[][2] = {{"linkButton", "linkFileDropLineEdit"}, {"cgButton", "cgFileDropLineEdit"},
+                              {"controlButton", "controlFileDropLineEdit"}, {"errorButton", "errorFileDropLineEdit"},
+                              {"accelButton", "accelFileDropLineEdit"}};
+    for (const auto &pair : pairs) {
+        // Each button's own name, without an extension, typed into the dialog.
+        const QString chosen = dir.filePath(QLatin1String(pair[0]));
+        QTimer probe;
+        connect(&probe, &QTimer::timeout, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+                dialog->selectFile(chosen);
+                QMetaObject::invokeMethod(dialog, "accept");
+            } else if (modal) {
+                modal->close();
+            }
+        });
+        probe.start(5);
+        child<QPushButton>(&w, pair[0])->click();
+        probe.stop();
+        QCOMPARE(child<FileDropLineEdit>(&w, pair[1])->text(), chosen + QStringLiteral(".csv"));
     }
 }
 
