@@ -538,14 +538,24 @@ void GuiGraphWidget::updateGraphics(QPainter &painter)
     painter.translate(w * getPlotLeft(), h * getPlotMiddle());
     const GraphSeriesPainter seriesPainter(mapping);
     painter.setPen(QPen(m_dataColor));
-    drawSeries(painter, seriesPainter, mapping, m_data);
+    drawSeries(painter, seriesPainter, mapping, m_data, m_dataPath);
     painter.setPen(QPen(m_compareColor));
-    drawSeries(painter, seriesPainter, mapping, m_compareData);
+    drawSeries(painter, seriesPainter, mapping, m_compareData, m_comparePath);
 }
 
 void GuiGraphWidget::drawSeries(QPainter &painter, const GraphSeriesPainter &seriesPainter,
-                                const GraphMapping &mapping, const SampleSeries &series) const
+                                const GraphMapping &mapping, const SampleSeries &series,
+                                SeriesBucketCache &cache)
 {
+    if (m_seriesDetail == GraphSeriesPainter::Detail::Thinned) {
+        QPolygonF path;
+        if (cache.thinnedPath(series, mapping, path)) {
+            if (path.size() >= 2)
+                painter.drawPolyline(path);
+            return;
+        }
+    }
+    // A series whose times run back (after a second run) is walked whole.
     int first = 0;
     int end = series.size();
     if (series.isAscending()) {

@@ -6,6 +6,7 @@
 #include "graphmouseinteractionclass.h"
 #include "graphseriespainter.h"
 #include "sampleseries.h"
+#include "seriesbucketcache.h"
 
 #include <QColor>
 #include <QElapsedTimer>
@@ -120,8 +121,8 @@ protected:
 
 private:
     void addToSeries(SampleSeries &series, const BaseDataPoint &sample);
-    void drawSeries(QPainter &painter, const GraphSeriesPainter &seriesPainter,
-                    const GraphMapping &mapping, const SampleSeries &series) const;
+    void drawSeries(QPainter &painter, const GraphSeriesPainter &seriesPainter, const GraphMapping &mapping,
+                    const SampleSeries &series, SeriesBucketCache &cache);
     void requestRepaint();
 
     bool m_drawingEnabled;
@@ -160,6 +161,8 @@ private:
     double m_valueFontSize;
 
     GraphSeriesPainter::Detail m_seriesDetail = GraphSeriesPainter::Detail::Thinned;
+    SeriesBucketCache m_dataPath;      // thinned paths kept across repaints
+    SeriesBucketCache m_comparePath;
     QTimer m_repaintTimer;         // runs while a repaint for new samples waits
     QElapsedTimer m_lastRepaint;   // since the last repaint asked for by new samples
 };

@@ -1,6 +1,7 @@
 #include "sampleseries.h"
 
 #include <algorithm>
+#include <cmath>
 
 bool SampleSeries::descendsAt(int storageIndex) const
 {
@@ -10,8 +11,14 @@ bool SampleSeries::descendsAt(int storageIndex) const
 void SampleSeries::append(const BaseDataPoint &sample)
 {
     m_samples.append(sample);
-    if (size() >= 2 && descendsAt(m_samples.size() - 1))
+    const bool descends = size() >= 2 && descendsAt(m_samples.size() - 1);
+    const bool nanValue = std::isnan(sample.getValue());
+    if (descends)
         ++m_descents;
+    if (nanValue)
+        ++m_nanValues;
+    if (descends || nanValue)
+        ++m_epoch;
 }
 
 void SampleSeries::removeFirst()
@@ -22,6 +29,8 @@ void SampleSeries::removeFirst()
         --m_descents;
     else if (size() == 1)
         m_descents = 0;
+    if (std::isnan(first().getValue()))
+        --m_nanValues;
     ++m_head;
     if (m_head == m_samples.size()) {
         clear();
@@ -36,6 +45,8 @@ void SampleSeries::clear()
     m_samples.clear();
     m_head = 0;
     m_descents = 0;
+    m_nanValues = 0;
+    ++m_epoch;
 }
 
 int SampleSeries::lowerBound(double t) const

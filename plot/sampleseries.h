@@ -39,6 +39,13 @@ public:
     int lowerBound(double t) const;
     int upperBound(double t) const;
 
+    // Whether a kept sample's value is not a number.
+    bool hasNanValue() const { return m_nanValues > 0; }
+    // Changes whenever the series is cleared or gains a sample that goes back
+    // in time or whose value is not a number: what was derived from the
+    // samples of one epoch stays true of them while it lasts.
+    quint32 epoch() const { return m_epoch; }
+
 private:
     // Whether the step from sample index i - 1 to i (in storage) goes back
     // in time, or involves a time that is not a number.
@@ -47,6 +54,8 @@ private:
     QVector<BaseDataPoint> m_samples;
     int m_head = 0;      // samples before this index are gone
     int m_descents = 0;  // steps back in time among the kept samples
+    int m_nanValues = 0; // kept samples whose value is not a number
+    quint32 m_epoch = 0;
 };
 
 #endif // SAMPLESERIES_H

@@ -223,6 +223,26 @@ void TestGraphIntake::seriesKnowsWhenTimesRunBackwards()
     series.clear();
     QVERIFY(series.isAscending());
     QVERIFY(series.isEmpty());
+
+    // A new epoch begins with every step back, value that is not a number
+    // and clearing, and with nothing else.
+    quint32 epoch = series.epoch();
+    series.append(BaseDataPoint(1.0, 0.0));
+    series.append(BaseDataPoint(2.0, std::numeric_limits<double>::quiet_NaN()));
+    QVERIFY(series.hasNanValue());
+    QVERIFY(series.epoch() != epoch);
+    epoch = series.epoch();
+    series.append(BaseDataPoint(3.0, 1.0));
+    series.removeFirst();
+    QCOMPARE(series.epoch(), epoch);
+    QVERIFY(series.hasNanValue());
+    series.removeFirst();
+    QVERIFY(!series.hasNanValue());
+    series.append(BaseDataPoint(0.0, 1.0));
+    QVERIFY(series.epoch() != epoch);
+    epoch = series.epoch();
+    series.clear();
+    QVERIFY(series.epoch() != epoch);
 }
 
 void TestGraphIntake::compareSeriesTrimsOnItsOwnTimes()

@@ -125,7 +125,9 @@ private slots:
     void valueOnlyDisplay();
     void equalLimitsDrawFrameOnly();
     void thinningKeepsFewPointsPerColumn();
-    void paintedPathIsTheWholeSeriesPath();
+    void repaintedPathIsTheFreshPath_data();
+    void repaintedPathIsTheFreshPath();
+    void restartedSeriesIsWalkedWhole();
     void thinnedPictureMatchesEverySegment_data();
     void thinnedPictureMatchesEverySegment();
     void savesPictureForPeople();
@@ -340,29 +342,120 @@ void TestGraphPainting::thinningKeepsFewPointsPerColumn()
     QCOMPARE(line.last().y(), mapping.y(graph.getDataPoint(29999)->getValue()));
 }
 
-void TestGraphPainting::paintedPathIsTheWholeSeriesPath()
-{
-    // The graph looks up the window's samples in an ascending series rather
-    // than walking them all; what it paints must not change by that.
-    for (bool restart : {false, true}) {
-        TestGraph graph;
-        graph.setLiveMode(true);
-        graph.resize(600, 200);
-        feedNoisy(graph, 9000, 0.0, 3);
-        if (restart)
-            feedNoisy(graph, 4000, 0.0, 4);
-        RecordingPaintDevice device(600, 200);
-        graph.paintInto(&device);
+namespace {
 
-        const GraphSeriesPainter painter(graph.getSeriesMapping());
-        const QVector<QPolygonF> expected = painter.thinnedPolylines(graph.getDataPoint(0), graph.getDataCount());
-        QCOMPARE(device.polylines.size(), expected.size());
-        // a restart adds one polyline: from the end of the first run back to the
-        // start of the second and on through it
-        QCOMPARE(device.polylines.size(), restart ? 2 : 1);
-        for (int i = 0; i < expected.size(); ++i)
-            QCOMPARE(device.polylines[i].points, expected[i].translated(60, 100));
+QVector<QPolygonF> paintedPolylines(TestGraph &graph)
+{
+    RecordingPaintDevice device(graph.width(), graph.height());
+    graph.paintInto(&device);
+    QVector<QPolygonF> polylines;
+    for (const RecordedPolyline &p : qAsConst(device.polylines))
+        polylines << p.points;
+    return polylines;
+}
+
+// A slow wave with noise, one sample per 0.01 s.
+QVector<BaseDataPoint> noisySamples(int count, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    QVector<BaseDataPoint> samples;
+    for (int i = 0; i < count; ++i) {
+        const double t = i * 0.01;
+        samples << BaseDataPoint(t, 10.0 * std::sin(2.0 * M_PI * t / 20.0) + 6.0 * (random.generateDouble() - 0.5));
     }
+    return samples;
+}
+
+// Feeds samples [from, to), painting after every 700.
+void feedPainting(TestGraph &graph, const QVector<BaseDataPoint> &samples, int from, int to)
+{
+    for (int i = from; i < to; ++i) {
+        graph.add(samples[i].getTime(), samples[i].getValue());
+        if ((i - from) % 700 == 699)
+            paintedPolylines(graph);
+    }
+}
+
+void feedAll(TestGraph &graph, const QVector<BaseDataPoint> &samples)
+{
+    for (const BaseDataPoint &p : samples)
+        graph.add(p.getTime(), p.getValue());
+}
+
+} // namespace
+
+void TestGraphPainting::repaintedPathIsTheFreshPath_data()
+{
+    QTest::addColumn<QString>("history");
+    QTest::newRow("fed while painted") << QStringLiteral("fed");
+    QTest::newRow("refilled after clearing") << QStringLiteral("refilled");
+    QTest::newRow("zoomed between paints") << QStringLiteral("zoomed");
+    QTest::newRow("static window moved back") << QStringLiteral("moved");
+}
+
+void TestGraphPainting::repaintedPathIsTheFreshPath()
+{
+    // What a graph keeps from one paint to the next must not show: a graph
+    // painted while it was fed paints what a graph given the same samples at
+    // once paints.
+    QFETCH(QString, history);
+    const QVector<BaseDataPoint> samples = noisySamples(9000, 3);
+    TestGraph painted;
+    TestGraph fresh;
+    for (TestGraph *graph : {&painted, &fresh}) {
+        graph->setLiveMode(true);
+        graph->resize(600, 200);
+    }
+    if (history == QLatin1String("fed")) {
+        feedPainting(painted, samples, 0, 9000);
+    } else if (history == QLatin1String("refilled")) {
+        feedPainting(painted, noisySamples(9000, 4), 0, 9000);
+        painted.clearData();
+        // the same times with other values, painted only once they are all in
+        feedAll(painted, samples);
+    } else if (history == QLatin1String("zoomed")) {
+        feedPainting(painted, samples, 0, 6000);
+        painted.zoomIn();
+        feedPainting(painted, samples, 6000, 7500);
+        painted.zoomOut();
+        feedPainting(painted, samples, 7500, 9000);
+    } else {
+        for (TestGraph *graph : {&painted, &fresh})
+            graph->setLiveMode(false);
+        feedPainting(painted, samples, 0, 9000);
+        painted.setXRange(50.0, 80.0);
+        paintedPolylines(painted);
+        painted.setXRange(20.0, 50.0);
+        fresh.setXRange(20.0, 50.0);
+    }
+    if (fresh.getDataCount() == 0)
+        feedAll(fresh, samples);
+    QCOMPARE(painted.getDataCount(), fresh.getDataCount());
+
+    const QVector<QPolygonF> expected = paintedPolylines(fresh);
+    QCOMPARE(expected.size(), 1);
+    QVERIFY(expected[0].size() > 100);
+    QCOMPARE(paintedPolylines(painted), expected);
+}
+
+void TestGraphPainting::restartedSeriesIsWalkedWhole()
+{
+    // Times that start again are not looked up in the window; every segment
+    // the window shows is drawn.
+    TestGraph graph;
+    graph.setLiveMode(true);
+    graph.resize(600, 200);
+    feedPainting(graph, noisySamples(9000, 3), 0, 9000);
+    feedPainting(graph, noisySamples(4000, 4), 0, 4000);
+
+    const GraphSeriesPainter painter(graph.getSeriesMapping());
+    QVector<QPolygonF> expected = painter.thinnedPolylines(graph.getDataPoint(0), graph.getDataCount());
+    // one polyline from the end of the first run back to the start of the
+    // second and on through it
+    QCOMPARE(expected.size(), 2);
+    for (QPolygonF &polyline : expected)
+        polyline.translate(60, 100);
+    QCOMPARE(paintedPolylines(graph), expected);
 }
 
 void TestGraphPainting::thinnedPictureMatchesEverySegment_data()
@@ -379,12 +472,17 @@ void TestGraphPainting::thinnedPictureMatchesEverySegment()
     graph.setLiveMode(true);
     graph.setTitle(QStringLiteral("X1"));
     graph.resize(600, 200);
+    // painted on the way, so that what the graph keeps from one paint to the
+    // next shows in the last picture too
     if (restart) {
         // a second run appends samples whose times start again
         feedNoisy(graph, 15000, 0.0, 11);
+        renderImage(graph);
         feedNoisy(graph, 15000, 0.0, 12);
     } else {
-        feedNoisy(graph, 30000, 0.0, 13);
+        feedNoisy(graph, 20000, 0.0, 13);
+        renderImage(graph);
+        feedNoisy(graph, 10000, 200.0, 14);
     }
     QCOMPARE(graph.getDataCount(), 30000);
 
