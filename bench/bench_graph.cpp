@@ -26,6 +26,8 @@ public:
         setTitle(QStringLiteral("X1"));
         setUnits(QStringLiteral("rad"));
         resize(600, 200);
+        // as the plot windows do: the samples widen the range to their own size
+        setYRange(-0.0001, 0.0001);
         setEverySegmentDrawing(everySegment);
         for (int i = 0; i < samples; ++i)
             addNext();

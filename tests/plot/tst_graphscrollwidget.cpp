@@ -19,7 +19,6 @@ private slots:
     void createGraphsInOrder();
     void secondCallAppends();
     void addDataFeedsEveryGraph();
-    void flushPaintsTheLastSamples();
     void savesPictureForPeople();
 };
 
@@ -113,30 +112,6 @@ void TestGraphScrollWidget::addDataFeedsEveryGraph()
         QCOMPARE(g->getDataPoint(0)->getTime(), 0.5);
         QCOMPARE(g->getDataPoint(0)->getValue(), expected);
         expected += 1.0;
-    }
-}
-
-void TestGraphScrollWidget::flushPaintsTheLastSamples()
-{
-    // the graphs' pictures at the end of a run show every sample: their
-    // waiting repaints are asked for at once
-    GraphScrollWidget window;
-    window.show();
-    window.setTargetLayout();
-    window.createGraphs({QStringLiteral("X1"), QStringLiteral("Y1")}, QStringLiteral("rad"));
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    Eigen::VectorXd values(2);
-    for (int i = 0; i < 50; ++i) {
-        values << std::sin(i * 0.1), std::cos(i * 0.1);
-        window.addData(i * 0.01, values);
-        QCoreApplication::processEvents();
-    }
-    window.flushRepaints();
-    QCoreApplication::processEvents();
-    // both graphs grew their ranges from the third sample on
-    for (GuiGraphWidget *g : window.getGraphList()) {
-        QCOMPARE(g->getDataCount(), 50);
-        QVERIFY(g->getYMax() > 0.5);
     }
 }
 
