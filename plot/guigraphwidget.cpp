@@ -289,36 +289,27 @@ void GuiGraphWidget::flushRepaint()
 
 void GuiGraphWidget::zoomIn()
 {
-    if (m_data.isEmpty())
-        return;
-    const double first = m_data.first().getTime();
-    const double last = m_data.last().getTime();
-    if (m_liveMode) {
-        const double start = last - getTimeSpan() / m_zoomFactor;
-        m_liveSpan = m_liveSpan / m_zoomFactor;
-        setXRange(clampTime(start, first, last), m_xMax);
-    } else {
-        const double span = getTimeSpan() / m_zoomFactor;
-        setXRange(m_cursorTime - span / 2.0, m_cursorTime + span / 2.0);
-    }
-    update();
+    if (!m_data.isEmpty())
+        zoomToSpan(getTimeSpan() / m_zoomFactor);
 }
 
 void GuiGraphWidget::zoomOut()
 {
-    if (m_data.isEmpty())
-        return;
-    const double first = m_data.first().getTime();
-    const double last = m_data.last().getTime();
+    if (!m_data.isEmpty())
+        zoomToSpan(getTimeSpan() * m_zoomFactor);
+}
+
+void GuiGraphWidget::zoomToSpan(double span)
+{
     if (m_liveMode) {
-        const double start = last - getTimeSpan() * m_zoomFactor;
-        m_liveSpan = m_liveSpan * m_zoomFactor;
-        setXRange(clampTime(start, first, last), m_xMax);
+        // the live window ends at the newest sample
+        const double first = m_data.first().getTime();
+        const double last = m_data.last().getTime();
+        m_liveSpan = span;
+        setXRange(clampTime(last - span, first, last), m_xMax);
     } else {
-        const double span = getTimeSpan() * m_zoomFactor;
         setXRange(m_cursorTime - span / 2.0, m_cursorTime + span / 2.0);
     }
-    update();
 }
 
 void GuiGraphWidget::panLeft()
@@ -332,7 +323,6 @@ void GuiGraphWidget::panLeft()
     m_xMin -= step;
     m_xMax -= step;
     setCursorTime(m_cursorTime - step);
-    update();
 }
 
 void GuiGraphWidget::panRight()
@@ -346,7 +336,6 @@ void GuiGraphWidget::panRight()
     m_xMin += step;
     m_xMax += step;
     setCursorTime(m_cursorTime + step);
-    update();
 }
 
 void GuiGraphWidget::zoomAll()

@@ -121,6 +121,9 @@ protected:
 
 private:
     void addToSeries(SampleSeries &series, const BaseDataPoint &sample);
+    // Sets the window's length, zooming about the newest sample (live mode)
+    // or about the cursor (static mode).
+    void zoomToSpan(double span);
     void drawSeries(QPainter &painter, const GraphSeriesPainter &seriesPainter, const GraphMapping &mapping,
                     const SampleSeries &series, SeriesBucketCache &cache);
     void requestRepaint();
