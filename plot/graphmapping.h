@@ -34,8 +34,6 @@ public:
     double tStart() const { return m_tStart; }
     double tEnd() const { return m_tEnd; }
     double pixelsPerSecond() const { return m_pixelsPerSecond; }
-    double yTop() const { return m_yTop; }
-    double yBottom() const { return m_yBottom; }
 
 private:
     double m_tStart;

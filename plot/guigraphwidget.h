@@ -70,13 +70,11 @@ public:
     static double clampTime(double v, double lo, double hi) { return GraphMapping::clamp(v, lo, hi); }
 
     double getCursorTime() const { return m_cursorTime; }
-    int getDecimals() const { return m_decimals; }
     double getXMin() const { return m_xMin; }
     double getXMax() const { return m_xMax; }
     double getYMin() const { return m_yMin; }
     double getYMax() const { return m_yMax; }
     double getLiveSpan() const { return m_liveSpan; }
-    bool isDrawingEnabled() const { return m_drawingEnabled; }
     bool isLiveMode() const { return m_liveMode; }
     bool isValueOnlyMode() const { return m_valueOnlyMode; }
     bool isShowValueBox() const { return m_showValueBox; }
