@@ -5,9 +5,6 @@
 #include "bodyrk4.h"
 #include "shipmotion.h"
 
-#include <QVariant>
-#include <QVector>
-
 #include <cmath>
 
 using Eigen::VectorXd;
@@ -154,14 +151,8 @@ QString MarvekDev::getTestSummary() const
 
 void MarvekDev::addTestResult(double time, const VectorXd &values)
 {
-    if (!isOutputToDisk())
-        return;
-    QVector<QVariant> row;
-    row.reserve(static_cast<int>(values.size()) + 1);
-    row.append(time);
-    for (Eigen::Index i = 0; i < values.size(); ++i)
-        row.append(values(i));
-    m_utResultsFile.appendRow(row);
+    if (isOutputToDisk())
+        SIM_addToOutputFile(m_utResultsFile, time, values);
 }
 
 void MarvekDev::saveTestResults(QString fileName)
