@@ -79,8 +79,7 @@ public:
 
     // Reads the whole parameter table into the parameter members and gives
     // model the link parameters made from it. Texts that are not numbers
-    // count as 0.0; bodyparameters::checkValues(getParameterValues()) is the
-    // check to make before a simulation applies the table.
+    // count as 0.0; Run and Show call checkParameterTable first.
     void applyParameters(FourBar3DShipClass *model);
     // The fixed parameter set of the unit-test reference tables (equal to the
     // table's defaults); the timestep is left as it is.
@@ -152,6 +151,9 @@ private:
     // Paints the samples that each plot window's graphs still hold back, so
     // that a finished run shows its last steps.
     void flushPlotWindows();
+    // Whether the parameter table can be applied for a run or the 3D window;
+    // when not, a "Simulation Failed" box names the first refused row.
+    bool checkParameterTable();
     // Writes each result table whose file the current run names; returns one
     // line per file that could not be written, naming it and the reason.
     QString writeOutputFiles();

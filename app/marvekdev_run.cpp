@@ -71,6 +71,18 @@ bool MarvekDev::hasAccelOutputFile() const
 }
 
 // ---------------------------------------------------------------------------
+// Parameter table
+
+bool MarvekDev::checkParameterTable()
+{
+    const QString problem = bodyparameters::checkValues(getParameterValues());
+    if (problem.isEmpty())
+        return true;
+    warnRunFailed(QStringLiteral("The parameter table cannot be used:\n%1").arg(problem));
+    return false;
+}
+
+// ---------------------------------------------------------------------------
 // Result tables
 
 void MarvekDev::SIM_addToOutputFile(AsciiDataFile &outputFile, double &timestamp,
@@ -132,11 +144,8 @@ void MarvekDev::SIM_run()
     // Show gave it, so that the run moves the body the scene was built for.
     if (!m_view.isVisible()) {
         setStatus(QStringLiteral("Loading Model..."));
-        const QString problem = bodyparameters::checkValues(getParameterValues());
-        if (!problem.isEmpty()) {
-            warnRunFailed(QStringLiteral("The parameter table cannot be used:\n%1").arg(problem));
+        if (!checkParameterTable())
             return;
-        }
         applyParameters(&m_model);
     }
 

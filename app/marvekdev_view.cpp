@@ -2,10 +2,6 @@
 // shows the body built from it.
 #include "marvekdev.h"
 
-#include "bodyparameters.h"
-
-#include <QMessageBox>
-
 void MarvekDev::SIM_show()
 {
     // Pressed from the event processing of a running operation: a new scene
@@ -14,13 +10,8 @@ void MarvekDev::SIM_show()
         return;
 
     // A refused table leaves the model, the scene and the window as they are.
-    const QString problem = bodyparameters::checkValues(getParameterValues());
-    if (!problem.isEmpty()) {
-        QMessageBox::warning(nullptr, QStringLiteral("Simulation Failed"),
-                             QStringLiteral("The parameter table cannot be used:\n%1").arg(problem),
-                             QMessageBox::Ok);
+    if (!checkParameterTable())
         return;
-    }
     applyParameters(&m_model);
     m_view.initScene(&m_model);
     m_view.show();
