@@ -299,9 +299,7 @@ void MarvekDev::testInterpolation()
             return false;
         }
         // Ramped in like a run, but driven by the row index.
-        const double rampTime = r * dt;
-        const double scale = rampTime < shipmotion::rampTime ? rampTime / shipmotion::rampTime : 1.0;
-        shipmotion::splitRow(row, scale, &ship);
+        shipmotion::splitRow(row, shipmotion::rampScale(r * dt), &ship);
 
         UT_compareVectors(ship.angles, getUTShipAngles(r));
         UT_compareVectors(ship.rates, getUTShipRates(r));

@@ -89,15 +89,19 @@ void splitRow(const Eigen::VectorXd &row, double scale, ShipVectors *ship)
     ship->accel.tail(3) = s.segment(12, 3);
 }
 
+double rampScale(double t)
+{
+    // Ramp-in: the deck starts at rest and reaches the recorded motion at
+    // rampTime, so the body is not thrown by a sudden start.
+    return t < rampTime ? t / rampTime : 1.0;
+}
+
 bool shipVectorsAt(const AsciiDataFile &recording, double t, ShipVectors *ship)
 {
     const Eigen::VectorXd row = recording.getInterpolatedRow(t);
     if (row.size() < requiredColumns - 1)
         return false;
-    // Ramp-in: the deck starts at rest and reaches the recorded motion at
-    // rampTime, so the body is not thrown by a sudden start.
-    const double scale = t < rampTime ? t / rampTime : 1.0;
-    splitRow(row, scale, ship);
+    splitRow(row, rampScale(t), ship);
     return true;
 }
 

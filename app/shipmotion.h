@@ -51,9 +51,13 @@ struct ShipVectors
     bool allFinite() const;
 };
 
-// The recording interpolated at t, scaled by t / rampTime while t is below
-// rampTime, and split into the three ship vectors. False (vectors untouched)
-// when t lies outside the recording or its row is too narrow.
+// The factor the recorded motion is scaled by at time t: t / rampTime while t
+// is below rampTime, then 1.
+double rampScale(double t);
+
+// The recording interpolated at t, scaled by rampScale(t), and split into
+// the three ship vectors. False (vectors untouched) when t lies outside the
+// recording or its row is too narrow.
 bool shipVectorsAt(const AsciiDataFile &recording, double t, ShipVectors *ship);
 
 // Splits an interpolated row (entry k is recording column k + 1) into the
