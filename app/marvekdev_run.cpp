@@ -155,7 +155,6 @@ void MarvekDev::SIM_run()
     }
     const QString shipFileName = ui.paramShipMotionLineEdit->text();
     setStatus(QStringLiteral("Loading Ship Motion..."));
-    m_shipMotionFile.clear();
     if (!m_shipMotionFile.loadFile(shipFileName, QStringLiteral(","))) {
         warnRunFailed(loadFailure(shipFileName));
         return;
@@ -242,7 +241,8 @@ void MarvekDev::SIM_run()
         if (isPlotUVisible())
             m_plotU->addData(t, k1.control.head(12)); // the moments only
 
-        // Rows of the state after the step.
+        // After the update: the first stage's derivative, then the state
+        // after the step.
         if (record[AccelResult])
             SIM_addToOutputFile(m_accelOutputFile, t, k1.derivative);
         if (record[LinkResult])
