@@ -134,16 +134,8 @@ Qt3DCore::QEntity *MarvekView::buildScene()
     // centre of gravity, halfway along it, so each box leaves a small gap
     // at the joints.
     for (int i = 0; i < 4; ++i) {
-        auto *link = new Qt3DCore::QEntity(root);
-        auto *box = new Qt3DExtras::QCuboidMesh;
-        box->setXExtent(1.0f);
-        box->setYExtent(1.0f);
-        box->setZExtent(float(0.99 * lengthCm(i)));
-        auto *linkTransform = new Qt3DCore::QTransform;
-        link->addComponent(box);
-        link->addComponent(linkTransform);
-        link->addComponent(linkMaterial);
-        m_linkTransforms.push_back(linkTransform);
+        m_linkTransforms.push_back(addBox(root, QVector3D(1.0f, 1.0f, float(0.99 * lengthCm(i))),
+                                          QVector3D(), linkMaterial));
 
         auto *mass = new Qt3DCore::QEntity(root);
         auto *sphere = new Qt3DExtras::QSphereMesh;
@@ -196,8 +188,8 @@ void MarvekView::updatePose(const double &t, const VectorXd &q, const VectorXd &
     if (m_fourBar == nullptr || m_deckTransform == nullptr)
         return;
 
-    VectorXd viewPoints = VectorXd::Zero(24);
-    VectorXd viewQuats = VectorXd::Zero(20);
+    VectorXd viewPoints;
+    VectorXd viewQuats;
     m_fourBar->computeViewPose(q, shipAngles, turnAngle, viewPoints, viewQuats);
     viewPoints *= 100.0; // m to cm
 
