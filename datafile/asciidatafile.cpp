@@ -87,19 +87,14 @@ bool AsciiDataFile::loadFile(const QString& fileName, const QString& delimiter)
 
     QTextStream in(&file);
     QString line;
-    // An empty file has no first line, so no header either.
-    if (!in.atEnd()) {
-        in.readLineInto(&line);
-        const QStringList fields = line.split(delimiter, Qt::KeepEmptyParts, Qt::CaseSensitive);
-        if (isNumber(fields.first()))
-            m_rows.append(textCells(fields));
-        else
-            m_header = fields;
-    }
+    bool firstLine = true;
     while (in.readLineInto(&line)) {
         const QStringList fields = line.split(delimiter, Qt::KeepEmptyParts, Qt::CaseSensitive);
         if (isNumber(fields.first()))
             m_rows.append(textCells(fields));
+        else if (firstLine)
+            m_header = fields;
+        firstLine = false;
     }
     file.close();
     return !m_rows.isEmpty();
