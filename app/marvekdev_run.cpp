@@ -205,8 +205,9 @@ void MarvekDev::SIM_run()
         }
 
         // Centres of gravity of the state before the step.
+        const bool feedPlotQ = isPlotQVisible();
         VectorXd cgPositions;
-        if (record[CgResult] || isPlotQVisible())
+        if (record[CgResult] || feedPlotQ)
             cgPositions = m_model.computePose(q, ship.angles);
 
         const double turnAngle = t > m_turnTime ? m_turnDirection : 0.0;
@@ -226,7 +227,7 @@ void MarvekDev::SIM_run()
         // Rows of the state before the step.
         if (record[CgResult])
             SIM_addToOutputFile(m_cgOutputFile, t, cgPositions);
-        if (isPlotQVisible())
+        if (feedPlotQ)
             m_plotQ->addData(t, cgPositions);
 
         // Rows of the first stage: errors (in degrees, converted with the
