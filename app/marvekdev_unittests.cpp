@@ -235,11 +235,11 @@ void MarvekDev::testFourBarComputeControl()
     if (isBusy() || !loadTestData())
         return;
     setTestParameters(&m_model);
-    runTestRows(tr("Running ComputeControl UT..."), 0, [this](int r) {
+    const VectorXd coef = m_controlCoefficients;
+    runTestRows(tr("Running ComputeControl UT..."), 0, [&](int r) {
         // The controller is fed the reference errors, turned back into radians.
         const VectorXd posError = getUTExpectedPosError(r) * piApprox / 180.0;
         const VectorXd velError = getUTExpectedVelError(r) * piApprox / 180.0;
-        const VectorXd coef = m_controlCoefficients;
         const VectorXd control =
             m_model.computeControl(getUTLinkAngles(r), getUTLinkRates(r), getUTShipAngles(r),
                                    posError, velError, getTurnAngle(r), coef);
