@@ -110,6 +110,11 @@ QString MarvekDev::writeOutputFiles()
         if (!tables[k]->writeFile(name, &reason))
             failures << QStringLiteral("Cannot write result file %1:\n%2.").arg(name, reason);
     }
+    // The fields marked their files as missing before the run created them.
+    for (FileDropLineEdit *field : {ui.linkFileDropLineEdit, ui.cgFileDropLineEdit,
+                                    ui.errorFileDropLineEdit, ui.controlFileDropLineEdit,
+                                    ui.accelFileDropLineEdit})
+        field->verifyText();
     return failures.join(QStringLiteral("\n"));
 }
 

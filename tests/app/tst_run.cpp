@@ -3,6 +3,7 @@
 // first step, a run cut short by numbers that are not finite, other
 // timesteps, unwritable result files, Cancel, repeated and nested runs.
 #include "apptestsupport.h"
+#include "filedropwidget.h"
 #include "marvekdev.h"
 #include "testsupport.h"
 
@@ -389,6 +390,11 @@ void TestRun::unwritableResultFileIsReported()
     for (int k : {0, 2, 4})
         QCOMPARE(readRows(w.result(k)).size(), 497);
     QVERIFY(QFileInfo(QStringLiteral("a-folder")).isDir());
+
+    // Fields of written files no longer show them as missing; the others do.
+    for (int k : {0, 2, 4})
+        QVERIFY(static_cast<FileDropLineEdit *>(w.fields[k])->fileExists());
+    QVERIFY(!static_cast<FileDropLineEdit *>(w.fields[1])->fileExists());
 }
 
 void TestRun::cancelWritesNothingAndNextRunStartsEmpty()
