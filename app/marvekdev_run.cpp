@@ -239,7 +239,7 @@ void MarvekDev::SIM_run()
         // same 3.14159 the model uses for the turn, so that the files stay
         // comparable with earlier runs) and control.
         if (record[ErrorResult])
-            SIM_addToOutputFile(m_errorOutputFile, t, k1.error * 180.0 / 3.14159);
+            SIM_addToOutputFile(m_errorOutputFile, t, k1.error * 180.0 / FourBar3DShipClass::pi5);
         if (record[ControlResult])
             SIM_addToOutputFile(m_controlOutputFile, t, k1.control);
         if (isPlotEVisible())

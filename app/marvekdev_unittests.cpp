@@ -18,10 +18,6 @@ const char *const errorTableName = "matOutError92.csv";
 const char *const controlTableName = "matOutControl92.csv";
 const char *const accelTableName = "matOutAccel92.csv";
 
-// Degrees and radians are converted with this value everywhere; the stored
-// reference and result files depend on it, so it stays short of pi.
-const double piApprox = 3.14159;
-
 // Values that are both smaller than this in magnitude are not compared.
 const double negligible = 1e-6;
 
@@ -222,7 +218,7 @@ void MarvekDev::testFourBarComputeError()
         const VectorXd error =
             m_model.computeError(getUTLinkAngles(r), getUTShipAngles(r), getUTLinkRates(r));
         // The reference errors are in degrees.
-        const VectorXd degrees = error * 180.0 / piApprox;
+        const VectorXd degrees = error * 180.0 / FourBar3DShipClass::pi5;
         UT_compareVectors(degrees.head(12), getUTExpectedPosError(r));
         UT_compareVectors(degrees.segment(12, 12), getUTExpectedVelError(r));
         addTestResult(m_utInputFile.getTime(r), degrees);
@@ -238,8 +234,8 @@ void MarvekDev::testFourBarComputeControl()
     const VectorXd coef = m_controlCoefficients;
     runTestRows(tr("Running ComputeControl UT..."), 0, [&](int r) {
         // The controller is fed the reference errors, turned back into radians.
-        const VectorXd posError = getUTExpectedPosError(r) * piApprox / 180.0;
-        const VectorXd velError = getUTExpectedVelError(r) * piApprox / 180.0;
+        const VectorXd posError = getUTExpectedPosError(r) * FourBar3DShipClass::pi5 / 180.0;
+        const VectorXd velError = getUTExpectedVelError(r) * FourBar3DShipClass::pi5 / 180.0;
         const VectorXd control =
             m_model.computeControl(getUTLinkAngles(r), getUTLinkRates(r), getUTShipAngles(r),
                                    posError, velError, getTurnAngle(r), coef);

@@ -11,10 +11,6 @@ namespace {
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// Degrees to radians for the turn angle. The five-digit value is deliberate:
-// stored results and the reference tables were produced with it.
-const double kPi5 = 3.14159;
-
 // (Rx(a0) Ry(a1) Rz(a2))^T from the cosines and sines of the three angles.
 Matrix3d rotationFromTrig(double c0, double s0, double c1, double s1, double c2, double s2)
 {
@@ -217,7 +213,7 @@ int FourBar3DShipClass::sign(double x)
 
 Matrix3d FourBar3DShipClass::turnMatrix(double turnAngle)
 {
-    const double psi = (turnAngle * kPi5) / 180.0;
+    const double psi = (turnAngle * FourBar3DShipClass::pi5) / 180.0;
     const double c = std::cos(psi), s = std::sin(psi);
     Matrix3d Rt;
     Rt << c, s, 0.0,

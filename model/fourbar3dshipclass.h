@@ -36,6 +36,11 @@ public:
     typedef Eigen::Matrix<double, 6, 1> Vector6d;
     typedef Eigen::Matrix<double, 12, 1> Vector12d;
 
+    // The value of pi with which degrees and radians are converted throughout
+    // the program (turn angle, error result file, unit-test tables). The five
+    // digits are deliberate: stored results and reference tables depend on it.
+    static constexpr double pi5 = 3.14159;
+
     explicit FourBar3DShipClass(QObject *parent = nullptr);
     ~FourBar3DShipClass() override;
 
