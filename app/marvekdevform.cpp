@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpacerItem>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -159,10 +160,6 @@ void MarvekDevClass::setupUi(QMainWindow *window)
     gridLayout_3->addWidget(label_3, 0, 0, 1, 1);
     paramShipMotionLineEdit = named(new FileDropLineEdit(layoutWidget), "paramShipMotionLineEdit");
     gridLayout_3->addWidget(paramShipMotionLineEdit, 1, 0, 1, 1);
-    // Without a layout the page would let the tab cut off its fixed children
-    // where larger fonts make the tabs and the strip below them taller.
-    const QRect placed = paramTableWidget->geometry().united(layoutWidget->geometry());
-    tab->setMinimumSize(placed.right() + 1 + placed.left(), placed.bottom() + 1 + placed.top());
     tabWidget->addTab(tab, QString());
 
     // "Output": five pairs of rows, a plot row and a file row per result table.
@@ -339,6 +336,26 @@ void MarvekDevClass::setupUi(QMainWindow *window)
     tabWidget->setCurrentIndex(1);
 
     QMetaObject::connectSlotsByName(window);
+}
+
+void MarvekDevClass::fitParametersPage()
+{
+    QTableWidget *table = paramTableWidget;
+    const int frame = 2 * table->frameWidth();
+    int width = frame + table->horizontalHeader()->length();
+    if (table->verticalHeader()->length() > table->height() - frame)
+        width += table->verticalScrollBar()->sizeHint().width();
+    if (table->width() < width)
+        table->resize(width, table->height());
+
+    const int rowHeight = gridLayout_3->sizeHint().height();
+    if (layoutWidget->height() < rowHeight)
+        layoutWidget->resize(layoutWidget->width(), rowHeight);
+
+    // Without a layout the page would let the tab cut off its fixed children
+    // where larger fonts make the tabs and the strip below them taller.
+    const QRect placed = table->geometry().united(layoutWidget->geometry());
+    tab->setMinimumSize(placed.right() + 1 + placed.left(), placed.bottom() + 1 + placed.top());
 }
 
 void MarvekDevClass::retranslateUi(QMainWindow *window)

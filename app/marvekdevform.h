@@ -37,6 +37,12 @@ public:
     void setupUi(QMainWindow *window);
     // Sets every text and default value; called once by setupUi.
     void retranslateUi(QMainWindow *window);
+    // Makes room on the "Parameters" page for larger fonts, once the table's
+    // columns and rows are sized to their contents: the table widens until
+    // every value shows without a horizontal scroll bar, the ship-motion row
+    // grows to the height its label and field ask for, and the page keeps
+    // both inside the tab. At the usual fonts nothing moves.
+    void fitParametersPage();
 
     QAction *actionRun;
     QAction *actionShow;
