@@ -66,6 +66,8 @@ MarvekDev::MarvekDev(QWidget *parent)
 
     ui.paramTableWidget->resizeColumnsToContents();
     ui.paramTableWidget->resizeRowsToContents();
+    ui.fitParametersPage();
+    m_idleStatus = ui.statusLabel->text();
 }
 
 MarvekDev::~MarvekDev() = default;

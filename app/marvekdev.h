@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -16,6 +17,7 @@
 #include "marvekdevform.h"
 #include "marvekview.h"
 
+class FileDropLineEdit;
 class QLabel;
 class QLineEdit;
 
@@ -79,7 +81,7 @@ public:
 
     // Reads the whole parameter table into the parameter members and gives
     // model the link parameters made from it. Texts that are not numbers
-    // count as 0.0; Run and Show call checkParameterTable first.
+    // count as 0.0; Run and Show check the table first.
     void applyParameters(FourBar3DShipClass *model);
     // The fixed parameter set of the unit-test reference tables (equal to the
     // table's defaults); the timestep is left as it is.
@@ -88,8 +90,15 @@ public:
     QStringList getParameterValues() const;
     double getTimestep() const;
     // Fills the table and the file fields from a parameter file; false, with
-    // nothing changed, when the file cannot be opened.
+    // nothing changed, when it is not a regular file or cannot be opened.
     bool loadParameterFile(const QString &fileName);
+
+    // Memory a run of `steps` steps would hold: rows of the result tables
+    // whose files are named and samples of the visible plot windows.
+    qint64 estimateRunMemory(qint64 steps) const;
+    // The memory a run may take, in bytes; negative (the default) measures
+    // what the system still has at the start of each run.
+    void setMemoryRoom(qint64 bytes) { m_memoryRoom = bytes; }
 
     // A plot window is fed during a run only while it is visible; one never
     // created counts as not visible.
@@ -151,9 +160,32 @@ private:
     // Paints the samples that each plot window's graphs still hold back, so
     // that a finished run shows its last steps.
     void flushPlotWindows();
-    // Whether the parameter table can be applied for a run or the 3D window;
-    // when not, a "Simulation Failed" box names the first refused row.
-    bool checkParameterTable();
+    // Empty when the parameter table can be applied for a run or the 3D
+    // window; otherwise the text of the warning, naming the first refused row.
+    QString parameterTableProblem() const;
+    // Hands a value still being typed into a table cell to the table, and
+    // closes the cell's editor; a menu or a button takes no focus, so the
+    // editor would otherwise keep the text to itself.
+    void commitParameterEdit();
+    // A "Simulation Failed" warning box with the given text.
+    static void warnSimulationFailed(const QString &text);
+    // Ends a run refused before its first step: the status line returns to
+    // its idle text and a "Simulation Failed" box gives the reason.
+    void refuseRun(const QString &text);
+    // Empty when every named result file and the ship-motion file are
+    // different files; otherwise the warning naming the fields that share one.
+    QString sharedFileProblem() const;
+    // A result table with the field that names its file and the label of
+    // that field's row on the "Output" tab; columns is the width of a row.
+    struct ResultOutput
+    {
+        FileDropLineEdit *field;
+        const QLabel *label;
+        const AsciiDataFile *table;
+        int columns;
+    };
+    // In the order link, CG, error, control, acceleration.
+    std::array<ResultOutput, 5> resultOutputs() const;
     // Writes each result table whose file the current run names; returns one
     // line per file that could not be written, naming it and the reason.
     QString writeOutputFiles();
@@ -233,6 +265,8 @@ private:
     Eigen::Vector2d m_controlCoefficients;
     QElapsedTimer m_timer;
     bool m_busy = false;
+    QString m_idleStatus; // the status line's text before any operation
+    qint64 m_memoryRoom = -1;
     // Result-file names as they stood when the current run started, in the
     // order link, CG, error, control, acceleration.
     QStringList m_runOutputNames;

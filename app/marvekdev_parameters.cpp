@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QTableWidgetItem>
@@ -83,13 +84,21 @@ void MarvekDev::fileLoadParameters()
 
 bool MarvekDev::loadParameterFile(const QString &fileName)
 {
-    // A cancelled dialog gives an empty name, which does not open either.
+    // A cancelled dialog gives an empty name, which does not open either;
+    // nor is anything but a regular file opened (a FIFO would wait for a
+    // writer, a device might never end).
+    if (!QFileInfo(fileName).isFile())
+        return false;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return false;
     QTextStream stream(&file);
     const ParameterFileEntries entries = parseParameterFile(stream.readAll());
     file.close();
+
+    // An editor still open on a cell would later write its text over the
+    // loaded value.
+    commitParameterEdit();
 
     QLineEdit *const fields[FileFieldCount] = {
         ui.paramShipMotionLineEdit, ui.linkFileDropLineEdit, ui.cgFileDropLineEdit,

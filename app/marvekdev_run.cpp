@@ -5,30 +5,71 @@
 
 #include "bodyparameters.h"
 #include "bodyrk4.h"
+#include "filedropwidget.h"
+#include "guigraphwidget.h"
+#include "memoryroom.h"
 #include "shipmotion.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMap>
 #include <QMessageBox>
+#include <QTableWidget>
 #include <QVariant>
 #include <QVector>
+
+#include <new>
 
 using Eigen::VectorXd;
 
 namespace {
 
-void warnRunFailed(const QString &text)
-{
-    QMessageBox::warning(nullptr, QStringLiteral("Simulation Failed"), text, QMessageBox::Ok);
-}
-
-// Why a recording did not load: the file's own error, or no data row.
+// Why a recording did not load: not a regular file, the file's own error, or
+// no data row. A file that is not regular is never opened: a FIFO would wait
+// for a writer.
 QString loadFailure(const QString &fileName)
 {
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile())
+        return QStringLiteral("Cannot load ship motion file %1:\nit is not a regular file.")
+            .arg(fileName);
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return QStringLiteral("Cannot load ship motion file %1:\n%2.")
             .arg(fileName, file.errorString());
     return QStringLiteral("Cannot use ship motion file %1:\nit has no data row.").arg(fileName);
+}
+
+// Where a file name leads: the canonical path of an existing file (symbolic
+// links resolved), otherwise the canonical path of its folder plus its name.
+// Relative names, "./" and links to one file then compare equal, while two
+// files not written yet keep their own names.
+QString fileIdentity(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    const QString existing = info.canonicalFilePath();
+    if (!existing.isEmpty())
+        return existing;
+    QString folder = info.absoluteDir().canonicalPath();
+    if (folder.isEmpty())
+        folder = QDir::cleanPath(info.absolutePath());
+    return folder + QLatin1Char('/') + info.fileName();
+}
+
+// A field's row label without its colon: "Link Coordinates".
+QString rowLabel(const QLabel *label)
+{
+    QString text = label->text().trimmed();
+    if (text.endsWith(QLatin1Char(':')))
+        text.chop(1);
+    return QLatin1Char('"') + text.trimmed() + QLatin1Char('"');
+}
+
+QString megabytes(qint64 bytes)
+{
+    return QStringLiteral("%1 MB").arg(double(bytes) / (1024.0 * 1024.0), 0, 'f', 1);
 }
 
 // Result tables in the order of their fields on the "Output" tab as the run
@@ -73,13 +114,93 @@ bool MarvekDev::hasAccelOutputFile() const
 // ---------------------------------------------------------------------------
 // Parameter table
 
-bool MarvekDev::checkParameterTable()
+QString MarvekDev::parameterTableProblem() const
 {
     const QString problem = bodyparameters::checkValues(getParameterValues());
     if (problem.isEmpty())
-        return true;
-    warnRunFailed(QStringLiteral("The parameter table cannot be used:\n%1").arg(problem));
-    return false;
+        return problem;
+    return QStringLiteral("The parameter table cannot be used:\n%1").arg(problem);
+}
+
+void MarvekDev::commitParameterEdit()
+{
+    // Leaving a cell commits its editor's text and closes the editor. The
+    // editor is usually on the current cell, but one opened otherwise is
+    // made current first.
+    QTableWidget *table = ui.paramTableWidget;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        for (int column = 0; column < table->columnCount(); ++column) {
+            const QModelIndex index = table->model()->index(row, column);
+            if (table->indexWidget(index)) {
+                table->setCurrentIndex(index);
+                table->setCurrentIndex(QModelIndex());
+            }
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Refusals before the first step
+
+void MarvekDev::warnSimulationFailed(const QString &text)
+{
+    QMessageBox::warning(nullptr, QStringLiteral("Simulation Failed"), text, QMessageBox::Ok);
+}
+
+void MarvekDev::refuseRun(const QString &text)
+{
+    ui.statusLabel->setText(m_idleStatus);
+    warnSimulationFailed(text);
+}
+
+QString MarvekDev::sharedFileProblem() const
+{
+    // The recording first, then the named result files; the warning lists
+    // the fields of each shared file in this order.
+    QStringList files;
+    QMap<QString, QStringList> fieldsOfFile;
+    auto add = [&](const QLabel *label, const QString &fileName) {
+        const QString file = fileIdentity(fileName);
+        if (!fieldsOfFile.contains(file))
+            files << file;
+        fieldsOfFile[file] << rowLabel(label);
+    };
+    add(ui.label_3, ui.paramShipMotionLineEdit->text());
+    for (const ResultOutput &output : resultOutputs()) {
+        if (!output.field->text().isEmpty())
+            add(output.label, output.field->text());
+    }
+
+    QStringList lines;
+    for (const QString &file : files) {
+        QStringList fields = fieldsOfFile.value(file);
+        if (fields.size() < 2)
+            continue;
+        const QString last = fields.takeLast();
+        lines << QStringLiteral("%1 and %2 name the same file %3.")
+                     .arg(fields.join(QStringLiteral(", ")), last, QDir::toNativeSeparators(file));
+    }
+    if (lines.isEmpty())
+        return QString();
+    return QStringLiteral("Each result needs a file of its own, apart from the ship motion "
+                          "file:\n")
+           + lines.join(QLatin1Char('\n'));
+}
+
+qint64 MarvekDev::estimateRunMemory(qint64 steps) const
+{
+    qint64 perStep = 0;
+    for (const ResultOutput &output : resultOutputs()) {
+        if (!output.field->text().isEmpty())
+            perStep += AsciiDataFile::appendedRowBytes(output.columns);
+    }
+    // A graph's samples grow by doubling, so up to two places per sample.
+    for (const GraphScrollWidget *window :
+         {m_plotX.get(), m_plotQ.get(), m_plotU.get(), m_plotE.get(), m_plotA.get()}) {
+        if (window && window->isVisible())
+            perStep += qint64(window->getGraphList().size()) * 2 * qint64(sizeof(BaseDataPoint));
+    }
+    return steps * perStep;
 }
 
 // ---------------------------------------------------------------------------
@@ -96,25 +217,30 @@ void MarvekDev::SIM_addToOutputFile(AsciiDataFile &outputFile, double &timestamp
     outputFile.appendRow(std::move(row));
 }
 
+std::array<MarvekDev::ResultOutput, 5> MarvekDev::resultOutputs() const
+{
+    return {{{ui.linkFileDropLineEdit, ui.label_4, &m_linkOutputFile, 13},
+             {ui.cgFileDropLineEdit, ui.label_8, &m_cgOutputFile, 13},
+             {ui.errorFileDropLineEdit, ui.label_6, &m_errorOutputFile, 25},
+             {ui.controlFileDropLineEdit, ui.label_5, &m_controlOutputFile, 25},
+             {ui.accelFileDropLineEdit, ui.label_7, &m_accelOutputFile, 28}}};
+}
+
 QString MarvekDev::writeOutputFiles()
 {
-    const AsciiDataFile *tables[ResultCount] = {&m_linkOutputFile, &m_cgOutputFile,
-                                                &m_errorOutputFile, &m_controlOutputFile,
-                                                &m_accelOutputFile};
+    const std::array<ResultOutput, 5> outputs = resultOutputs();
     QStringList failures;
     for (int k = 0; k < ResultCount; ++k) {
         const QString name = m_runOutputNames.value(k);
         if (name.isEmpty())
             continue;
         QString reason;
-        if (!tables[k]->writeFile(name, &reason))
+        if (!outputs[k].table->writeFile(name, &reason))
             failures << QStringLiteral("Cannot write result file %1:\n%2.").arg(name, reason);
     }
     // The fields marked their files as missing before the run created them.
-    for (FileDropLineEdit *field : {ui.linkFileDropLineEdit, ui.cgFileDropLineEdit,
-                                    ui.errorFileDropLineEdit, ui.controlFileDropLineEdit,
-                                    ui.accelFileDropLineEdit})
-        field->verifyText();
+    for (const ResultOutput &output : outputs)
+        output.field->verifyText();
     return failures.join(QStringLiteral("\n"));
 }
 
@@ -122,7 +248,7 @@ void MarvekDev::SIM_dumpOutputFiles()
 {
     const QString failures = writeOutputFiles();
     if (!failures.isEmpty())
-        warnRunFailed(failures);
+        warnSimulationFailed(failures);
 }
 
 // ---------------------------------------------------------------------------
@@ -134,13 +260,13 @@ void MarvekDev::SIM_run()
     // run would otherwise start nested inside it.
     if (isBusy())
         return;
+    commitParameterEdit();
 
     // The result files are those named now; a field edited while the run
     // goes on takes effect at the next run.
-    m_runOutputNames = QStringList{ui.linkFileDropLineEdit->text(), ui.cgFileDropLineEdit->text(),
-                                   ui.errorFileDropLineEdit->text(),
-                                   ui.controlFileDropLineEdit->text(),
-                                   ui.accelFileDropLineEdit->text()};
+    m_runOutputNames.clear();
+    for (const ResultOutput &output : resultOutputs())
+        m_runOutputNames << output.field->text();
     bool record[ResultCount];
     for (int k = 0; k < ResultCount; ++k)
         record[k] = !m_runOutputNames.at(k).isEmpty();
@@ -149,43 +275,55 @@ void MarvekDev::SIM_run()
     // Show gave it, so that the run moves the body the scene was built for.
     if (!m_view.isVisible()) {
         setStatus(QStringLiteral("Loading Model..."));
-        if (!checkParameterTable())
-            return;
+        const QString problem = parameterTableProblem();
+        if (!problem.isEmpty())
+            return refuseRun(problem);
         applyParameters(&m_model);
     }
 
-    if (!hasShipMotionFile()) {
-        warnRunFailed(QStringLiteral("Cannot load ship motion file."));
-        return;
-    }
+    if (!hasShipMotionFile())
+        return refuseRun(QStringLiteral("Cannot load ship motion file."));
+    // Writing a result over the recording or over another result would lose
+    // it when the run ends.
+    const QString sharedFile = sharedFileProblem();
+    if (!sharedFile.isEmpty())
+        return refuseRun(sharedFile);
     const QString shipFileName = ui.paramShipMotionLineEdit->text();
     setStatus(QStringLiteral("Loading Ship Motion..."));
-    if (!m_shipMotionFile.loadFile(shipFileName, QStringLiteral(","))) {
-        warnRunFailed(loadFailure(shipFileName));
-        return;
-    }
+    if (!m_shipMotionFile.loadFile(shipFileName, QStringLiteral(",")))
+        return refuseRun(loadFailure(shipFileName));
 
-    m_linkOutputFile.clear();
-    m_cgOutputFile.clear();
-    m_errorOutputFile.clear();
-    m_controlOutputFile.clear();
-    m_accelOutputFile.clear();
+    auto clearResultTables = [this]() {
+        m_linkOutputFile.clear();
+        m_cgOutputFile.clear();
+        m_errorOutputFile.clear();
+        m_controlOutputFile.clear();
+        m_accelOutputFile.clear();
+    };
+    clearResultTables();
 
     const double dt = getTimestep();
     const qint64 steps = shipmotion::stepCount(m_shipMotionFile.getLastTime(), dt);
     if (steps > shipmotion::maxSteps) {
-        warnRunFailed(QStringLiteral("The run would take %1 steps at a timestep of %2 s; "
-                                     "at most %3 steps are allowed.")
-                          .arg(steps)
-                          .arg(dt)
-                          .arg(shipmotion::maxSteps));
-        return;
+        return refuseRun(QStringLiteral("The run would take %1 steps at a timestep of %2 s; "
+                                        "at most %3 steps are allowed.")
+                             .arg(steps)
+                             .arg(dt)
+                             .arg(shipmotion::maxSteps));
     }
     const QString recordingProblem = shipmotion::checkRecording(m_shipMotionFile, steps, dt);
     if (!recordingProblem.isEmpty()) {
-        warnRunFailed(QStringLiteral("Cannot use ship motion file %1:\n%2")
-                          .arg(shipFileName, recordingProblem));
-        return;
+        return refuseRun(QStringLiteral("Cannot use ship motion file %1:\n%2")
+                             .arg(shipFileName, recordingProblem));
+    }
+    const qint64 needed = estimateRunMemory(steps);
+    const qint64 room = m_memoryRoom >= 0 ? m_memoryRoom : memoryroom::available();
+    if (room >= 0 && needed > room) {
+        return refuseRun(QStringLiteral("The run would take %1 steps and hold about %2 of results "
+                                        "in memory, but only %3 are free.\nName fewer result "
+                                        "files, close plot windows or choose a larger timestep.")
+                             .arg(steps)
+                             .arg(megabytes(needed), megabytes(room)));
     }
     const int N = static_cast<int>(steps);
 
@@ -200,73 +338,85 @@ void MarvekDev::SIM_run()
     QString stopReason;
     double stopTime = 0.0;
     int completed = 0;
-    for (int i = 1; i < N - 2; ++i) {
-        double t = i * dt;
+    try {
+        for (int i = 1; i < N - 2; ++i) {
+            double t = i * dt;
 
-        if (!shipmotion::shipVectorsAt(m_shipMotionFile, t, &ship) || !ship.allFinite()) {
-            stopReason = QStringLiteral("the ship motion is not a finite number there");
-            stopTime = t;
-            break;
+            if (!shipmotion::shipVectorsAt(m_shipMotionFile, t, &ship) || !ship.allFinite()) {
+                stopReason = QStringLiteral("the ship motion is not a finite number there");
+                stopTime = t;
+                break;
+            }
+
+            // Centres of gravity of the state before the step.
+            const bool feedPlotQ = isPlotQVisible();
+            VectorXd cgPositions;
+            if (record[CgResult] || feedPlotQ)
+                cgPositions = m_model.computePose(q, ship.angles);
+
+            const double turnAngle = t > m_turnTime ? m_turnDirection : 0.0;
+            const BodyRK4Stage k1 = bodyRK4Step(m_model, q, u, dt, ship.angles, ship.rates,
+                                                ship.accel, turnAngle, coef);
+
+            // A step whose numbers left the finite range (a body that fell
+            // over, an Euler rate at its singularity) is not recorded.
+            if (!q.allFinite() || !u.allFinite() || !k1.error.allFinite()
+                || !k1.control.allFinite() || !k1.derivative.allFinite()
+                || !cgPositions.allFinite()) {
+                stopReason = QStringLiteral("the body's state is no longer a finite number");
+                stopTime = t;
+                break;
+            }
+
+            // Rows of the state before the step.
+            if (record[CgResult])
+                SIM_addToOutputFile(m_cgOutputFile, t, cgPositions);
+            if (feedPlotQ)
+                m_plotQ->addData(t, cgPositions);
+
+            // Rows of the first stage: errors (in degrees, converted with the
+            // same 3.14159 the model uses for the turn, so that the files
+            // stay comparable with earlier runs) and control.
+            if (record[ErrorResult])
+                SIM_addToOutputFile(m_errorOutputFile, t,
+                                    k1.error * 180.0 / FourBar3DShipClass::pi5);
+            if (record[ControlResult])
+                SIM_addToOutputFile(m_controlOutputFile, t, k1.control);
+            if (isPlotEVisible())
+                m_plotE->addData(t, k1.error); // radians, unlike the file
+            if (isPlotUVisible())
+                m_plotU->addData(t, k1.control.head(12)); // the moments only
+
+            // After the update: the first stage's derivative, then the state
+            // after the step.
+            if (record[AccelResult])
+                SIM_addToOutputFile(m_accelOutputFile, t, k1.derivative);
+            if (record[LinkResult])
+                SIM_addToOutputFile(m_linkOutputFile, t, q);
+            if (isPlotAVisible())
+                m_plotA->addData(t, k1.derivative);
+            if (isPlotXVisible())
+                m_plotX->addData(t, q);
+            // Last, the 3D window shows the state after the step.
+            if (m_view.isVisible())
+                m_view.updatePose(t, q, ship.angles, ship.accel, turnAngle);
+
+            completed = i;
+            updateProgress(i + 1);
+            if (isCancelled()) {
+                flushPlotWindows();
+                return;
+            }
         }
-
-        // Centres of gravity of the state before the step.
-        const bool feedPlotQ = isPlotQVisible();
-        VectorXd cgPositions;
-        if (record[CgResult] || feedPlotQ)
-            cgPositions = m_model.computePose(q, ship.angles);
-
-        const double turnAngle = t > m_turnTime ? m_turnDirection : 0.0;
-        const BodyRK4Stage k1 = bodyRK4Step(m_model, q, u, dt, ship.angles, ship.rates,
-                                            ship.accel, turnAngle, coef);
-
-        // A step whose numbers left the finite range (a body that fell over,
-        // an Euler rate at its singularity) is not recorded.
-        if (!q.allFinite() || !u.allFinite() || !k1.error.allFinite()
-            || !k1.control.allFinite() || !k1.derivative.allFinite()
-            || !cgPositions.allFinite()) {
-            stopReason = QStringLiteral("the body's state is no longer a finite number");
-            stopTime = t;
-            break;
-        }
-
-        // Rows of the state before the step.
-        if (record[CgResult])
-            SIM_addToOutputFile(m_cgOutputFile, t, cgPositions);
-        if (feedPlotQ)
-            m_plotQ->addData(t, cgPositions);
-
-        // Rows of the first stage: errors (in degrees, converted with the
-        // same 3.14159 the model uses for the turn, so that the files stay
-        // comparable with earlier runs) and control.
-        if (record[ErrorResult])
-            SIM_addToOutputFile(m_errorOutputFile, t, k1.error * 180.0 / FourBar3DShipClass::pi5);
-        if (record[ControlResult])
-            SIM_addToOutputFile(m_controlOutputFile, t, k1.control);
-        if (isPlotEVisible())
-            m_plotE->addData(t, k1.error); // radians, unlike the file
-        if (isPlotUVisible())
-            m_plotU->addData(t, k1.control.head(12)); // the moments only
-
-        // After the update: the first stage's derivative, then the state
-        // after the step.
-        if (record[AccelResult])
-            SIM_addToOutputFile(m_accelOutputFile, t, k1.derivative);
-        if (record[LinkResult])
-            SIM_addToOutputFile(m_linkOutputFile, t, q);
-        if (isPlotAVisible())
-            m_plotA->addData(t, k1.derivative);
-        if (isPlotXVisible())
-            m_plotX->addData(t, q);
-        // Last, the 3D window shows the state after the step.
-        if (m_view.isVisible())
-            m_view.updatePose(t, q, ship.angles, ship.accel, turnAngle);
-
-        completed = i;
-        updateProgress(i + 1);
-        if (isCancelled()) {
-            flushPlotWindows();
-            return;
-        }
+    } catch (const std::bad_alloc &) {
+        // Memory ran out although the estimate fitted (other programs took
+        // it meanwhile): the tables are given back before anything else.
+        clearResultTables();
+        flushPlotWindows();
+        warnSimulationFailed(QStringLiteral("The simulation ran out of memory at t = %1 s.\n"
+                                            "No result file was written.")
+                                 .arg((completed + 1) * dt));
+        return;
     }
     flushPlotWindows();
 
@@ -286,5 +436,5 @@ void MarvekDev::SIM_run()
     } else {
         text += QStringLiteral("No result file was written.");
     }
-    warnRunFailed(text);
+    warnSimulationFailed(text);
 }

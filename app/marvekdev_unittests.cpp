@@ -309,7 +309,10 @@ void MarvekDev::testInterpolation()
 
 void MarvekDev::testRK4()
 {
-    if (isBusy() || !loadTestData())
+    if (isBusy())
+        return;
+    commitParameterEdit();
+    if (!loadTestData())
         return;
     applyParameters(&m_model);
     const double dt = getTimestep();
@@ -334,6 +337,7 @@ void MarvekDev::testInit()
 {
     if (isBusy())
         return;
+    commitParameterEdit();
     FourBar3DShipClass fixed;
     FourBar3DShipClass fromTable;
     setTestParameters(&fixed);

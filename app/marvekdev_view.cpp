@@ -9,9 +9,13 @@ void MarvekDev::SIM_show()
     if (isBusy())
         return;
 
+    commitParameterEdit();
     // A refused table leaves the model, the scene and the window as they are.
-    if (!checkParameterTable())
+    const QString problem = parameterTableProblem();
+    if (!problem.isEmpty()) {
+        warnSimulationFailed(problem);
         return;
+    }
     applyParameters(&m_model);
     m_view.initScene(&m_model);
     m_view.show();

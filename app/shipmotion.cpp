@@ -50,29 +50,22 @@ QString checkRecording(const AsciiDataFile &recording, qint64 steps, double dt)
             .arg(recording.getFirstTime())
             .arg(firstStep);
 
-    // Rows that the steps' interpolations can touch, the one just past the
-    // last step's time included; row 0 also sets the width of every result.
-    int first = 0;
-    while (first + 1 < rows && recording.getTime(first + 1) <= firstStep)
-        ++first;
-    int last = first;
-    while (last + 1 < rows && recording.getTime(last) < lastStep)
+    // Rows that the steps' interpolations can read: where several rows share
+    // a time, the search may land on any of them, so every row up to and
+    // including the first one after the last step's time is checked. Row 0
+    // also sets the width of every interpolated row.
+    int last = 0;
+    while (last + 1 < rows && !(recording.getTime(last) > lastStep))
         ++last;
-    last = qMin(last + 1, rows - 1);
-
-    auto narrowRow = [&](int r) {
+    for (int r = 0; r <= last; ++r) {
         const int width = recording.getRow(r).size();
-        if (width >= requiredColumns)
-            return QString();
-        return QStringLiteral("data row %1 has %2 columns, %3 are needed.")
-            .arg(r + 1)
-            .arg(width)
-            .arg(requiredColumns);
-    };
-    QString problem = narrowRow(0);
-    for (int r = first; problem.isEmpty() && r <= last; ++r)
-        problem = narrowRow(r);
-    return problem;
+        if (width < requiredColumns)
+            return QStringLiteral("data row %1 has %2 columns, %3 are needed.")
+                .arg(r + 1)
+                .arg(width)
+                .arg(requiredColumns);
+    }
+    return QString();
 }
 
 bool ShipVectors::allFinite() const

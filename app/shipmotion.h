@@ -34,9 +34,9 @@ qint64 stepCount(double lastTime, double dt);
 
 // Checks a loaded recording for a run of `steps` steps of dt seconds. Empty
 // when the run may start; otherwise one sentence: no data row, a time column
-// that goes back, a first time after the first step's time, or a row the run
-// reads with fewer than requiredColumns cells (row 0 included: it sets the
-// width of every interpolated row).
+// that goes back, a first time after the first step's time, or a row with
+// fewer than requiredColumns cells among those from row 0 up to the first
+// row after the last step's time (rows beyond stay unread and unchecked).
 QString checkRecording(const AsciiDataFile &recording, qint64 steps, double dt);
 
 // The ship vectors of one step (6 entries each; entries 3-5 of angles and

@@ -3,6 +3,7 @@
 #include "numbertext.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTextStream>
 
@@ -80,6 +81,10 @@ bool AsciiDataFile::loadFile(const QString& fileName, const QString& delimiter)
 {
     clear();
 
+    // Only a regular file can be read to its end: a device would never end,
+    // and opening a FIFO would wait for a writer.
+    if (!QFileInfo(fileName).isFile())
+        return false;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return false;
@@ -167,13 +172,25 @@ bool AsciiDataFile::writeFile(const QString& fileName, QString* errorMessage) co
 
 void AsciiDataFile::clear()
 {
+    // Released, not only emptied: a long run's rows may take gigabytes.
     m_rows.clear();
+    m_rows.squeeze();
     m_header.clear();
 }
 
 void AsciiDataFile::appendRow(QVector<QVariant> row)
 {
     m_rows.append(std::move(row));
+}
+
+qint64 AsciiDataFile::appendedRowBytes(int cells)
+{
+    // The cells with their array header and the allocator's own overhead,
+    // and the row's handle in the row list, which may hold up to three
+    // handles per row while it grows (old and new storage during a copy).
+    constexpr qint64 arrayOverhead = sizeof(QArrayData) + 16;
+    return qint64(cells) * qint64(sizeof(QVariant)) + arrayOverhead
+           + 3 * qint64(sizeof(QVector<QVariant>));
 }
 
 double AsciiDataFile::getValue(int row, int column) const

@@ -28,8 +28,8 @@ public:
     // Replaces the table with the file's rows. The first line is a header
     // when its first field is not a number; later lines whose first field is
     // not a number are skipped. Returns true when at least one data row was
-    // read. A file that cannot be opened leaves the table empty and
-    // fileName() unchanged.
+    // read. A file that cannot be opened, or that is not a regular file,
+    // leaves the table empty and fileName() unchanged.
     bool loadFile(const QString& fileName, const QString& delimiter);
     // Writes the header (if any) and the rows as comma-separated lines, each
     // ending in a single line feed. The file is replaced only when the whole
@@ -37,9 +37,13 @@ public:
     // given, stores the reason there.
     bool writeFile(const QString& fileName, QString* errorMessage = nullptr) const;
 
-    // Empties rows and header; the file name is kept.
+    // Empties rows and header and releases their memory; the file name is
+    // kept.
     void clear();
     void appendRow(QVector<QVariant> row);
+    // Memory that an appended row of that many cells takes in the table, its
+    // share of the table's growing row list included, in bytes.
+    static qint64 appendedRowBytes(int cells);
 
     int rowCount() const { return m_rows.size(); }
     // 0.0 when the row or column is out of range or the cell is not a number.

@@ -16,6 +16,12 @@
 #include <QVector>
 #include <QWindow>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <thread>
+
 namespace apptest {
 
 // The child of `parent` with that object name; a missing one ends the test
@@ -98,6 +104,38 @@ inline MarvekView *theView()
         qFatal("no 3D window");
     return found;
 }
+
+// A FIFO whose writer end a helper thread opens: code that wrongly opens it
+// for reading then meets an empty file instead of waiting forever for a
+// writer. The destructor releases the writer if nobody opened the FIFO.
+class Fifo
+{
+public:
+    explicit Fifo(const QString &path)
+        : m_path(QFile::encodeName(path))
+    {
+        ::unlink(m_path.constData());
+        if (::mkfifo(m_path.constData(), 0600) != 0)
+            qFatal("cannot make a FIFO");
+        m_writer = std::thread([this]() {
+            const int fd = ::open(m_path.constData(), O_WRONLY);
+            if (fd >= 0)
+                ::close(fd);
+        });
+    }
+    ~Fifo()
+    {
+        const int fd = ::open(m_path.constData(), O_RDONLY | O_NONBLOCK);
+        m_writer.join();
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(m_path.constData());
+    }
+
+private:
+    QByteArray m_path;
+    std::thread m_writer;
+};
 
 } // namespace apptest
 

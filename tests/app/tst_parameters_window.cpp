@@ -42,7 +42,9 @@ private slots:
     void trailingNewlineAfterLastRow();
     void moreTableLinesThanRows();
     void oneNumberListFromFile();
+    void unreadableFileChangesNothing_data();
     void unreadableFileChangesNothing();
+    void openEditorCannotOverwriteLoadedValue();
     void cancelledDialogChangesNothing();
 
 private:
@@ -339,15 +341,41 @@ void TestParametersWindow::oneNumberListFromFile()
              QStringLiteral("Mass Fractions: 4 numbers separated by commas are needed, 1 given."));
 }
 
+void TestParametersWindow::unreadableFileChangesNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("missing") << QStringLiteral("missing.txt");
+    QTest::newRow("no name") << QString();
+    QTest::newRow("folder") << QStringLiteral(".");
+    QTest::newRow("device") << QStringLiteral("/dev/null");
+    QTest::newRow("FIFO") << QStringLiteral("parameters.fifo");
+}
+
 void TestParametersWindow::unreadableFileChangesNothing()
 {
+    QFETCH(QString, name);
+    const apptest::Fifo fifo(m_dir->filePath(QStringLiteral("parameters.fifo")));
     const QStringList values = m_window->getParameterValues();
     const QStringList fields = fieldTexts();
-    QVERIFY(!m_window->loadParameterFile(m_dir->filePath(QStringLiteral("missing.txt"))));
-    QVERIFY(!m_window->loadParameterFile(QString()));
-    QVERIFY(!m_window->loadParameterFile(m_dir->path()));
+    QVERIFY(!m_window->loadParameterFile(name.isEmpty() || name.startsWith(QLatin1Char('/'))
+                                             ? name
+                                             : m_dir->filePath(name)));
     QCOMPARE(m_window->getParameterValues(), values);
     QCOMPARE(fieldTexts(), fields);
+}
+
+void TestParametersWindow::openEditorCannotOverwriteLoadedValue()
+{
+    QTableWidget *table = m_window->ui.paramTableWidget;
+    m_window->show();
+    table->editItem(table->item(BodyMassRow, 1));
+    auto *editor = table->viewport()->findChild<QLineEdit *>();
+    QVERIFY(editor);
+    editor->setText(QStringLiteral("70"));
+    QVERIFY(m_window->loadParameterFile(
+        writeFile(QStringLiteral("mass.txt"), "ID = 1\nTimestep = 0.01\nBody Mass = 75")));
+    QCOMPARE(value(BodyMassRow), QStringLiteral("75"));
+    QVERIFY(!table->indexWidget(table->model()->index(BodyMassRow, 1)));
 }
 
 void TestParametersWindow::cancelledDialogChangesNothing()

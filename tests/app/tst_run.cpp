@@ -108,13 +108,13 @@ private slots:
     void fullRunMatchesReference();
     void fileFieldQueries();
 
-    void badRecordingIsRefused_data();
-    void badRecordingIsRefused();
-    void refusedParameterTable();
-    void tooManyStepsAreRefused();
+    void refusedBeforeTheFirstStep_data();
+    void refusedBeforeTheFirstStep();
+    void memoryRoomDecidesTheRun();
     void recordingTooShortForAStepWritesEmptyFiles();
 
-    void nanLaterStopsWithEqualLengthFiles();
+    void nonFiniteStopsTheRun_data();
+    void nonFiniteStopsTheRun();
     void halfTimestepCoversWholeRecording();
     void progressEndsAt99ForSixThousandSteps();
     void unwritableResultFileIsReported();
@@ -186,112 +186,164 @@ void TestRun::fileFieldQueries()
     QVERIFY(!w.window.hasAccelOutputFile());
 }
 
-void TestRun::badRecordingIsRefused_data()
+void TestRun::refusedBeforeTheFirstStep_data()
 {
-    QTest::addColumn<QByteArray>("contents");
-    QTest::addColumn<QString>("problem");
+    QTest::addColumn<QByteArray>("recording"); // written to "ship.csv"
+    QTest::addColumn<QString>("shipName");     // the ship-motion field
+    QTest::addColumn<QStringList>("results");  // the five result fields
+    QTest::addColumn<int>("row");              // a table row set to text, or -1
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("problem"); // the end of the warning
 
     const QByteArray sample = sampleUpTo(10.0);
     const QByteArray header = sample.left(sample.indexOf('\n') + 1);
+    QList<QByteArray> lines = sample.split('\n');
     QByteArray tenColumns = header;
-    for (const QByteArray &line : sample.split('\n').mid(1)) {
+    for (const QByteArray &line : lines.mid(1)) {
         if (!line.isEmpty())
             tenColumns += line.split(',').mid(0, 10).join(',') + '\n';
     }
-    QList<QByteArray> lines = sample.split('\n');
+    auto cut = [](QByteArray line, int columns) { return line.split(',').mid(0, columns).join(','); };
     QList<QByteArray> descending = lines;
     descending.swapItemsAt(50, 51);
     QList<QByteArray> shortRow = lines;
-    shortRow[100] = shortRow[100].split(',').mid(0, 17).join(',');
+    shortRow[100] = cut(shortRow[100], 17);
     QList<QByteArray> late = lines;
     late.removeAt(1);
+    QList<QByteArray> narrowFirst = lines;
+    narrowFirst[1] = cut(narrowFirst[1], 12);
+    // The last step's time, 9.97 s, has three rows; the search may read the
+    // third, a short one.
+    QList<QByteArray> repeatedLast = lines;
+    const QByteArray at997 = "9.97" + lines[200].mid(lines[200].indexOf(','));
+    repeatedLast.insert(201, cut(at997, 18));
+    repeatedLast.insert(201, at997);
+    repeatedLast.insert(201, at997);
 
-    QTest::newRow("empty") << QByteArray() << QStringLiteral("it has no data row.");
-    QTest::newRow("header only") << header << QStringLiteral("it has no data row.");
-    QTest::newRow("ten columns") << tenColumns
-                                 << QStringLiteral("data row 1 has 10 columns, 19 are needed.");
-    QTest::newRow("descending") << descending.join('\n')
-                                << QStringLiteral("its time column is not ascending: data row 51 "
-                                                  "goes back from 2.5 s to 2.45 s.");
-    QTest::newRow("late start")
-        << late.join('\n') << QStringLiteral("it starts at 0.05 s, after the first step's time of 0.01 s.");
-    QTest::newRow("short row") << shortRow.join('\n')
-                               << QStringLiteral("data row 100 has 17 columns, 19 are needed.");
-    QTest::newRow("nan from the first row")
-        << sampleUpTo(10.0, 0.0)
-        << QStringLiteral("The simulation stopped at t = 0.01 s: the ship motion is not a finite "
-                          "number there.\nNo result file was written.");
+    const QStringList results = {"r_link.csv", "r_cg.csv", "r_error.csv", "r_control.csv",
+                                 "r_accel.csv"};
+    const QString ship = QStringLiteral("ship.csv");
+    auto withResult = [&](int k, const QString &name) {
+        QStringList named = results;
+        named[k] = name;
+        return named;
+    };
+    auto row = [&](const char *name, const QByteArray &recording, const QString &problem) {
+        QTest::newRow(name) << recording << ship << results << -1 << QString() << problem;
+    };
+
+    row("empty", QByteArray(), "Cannot use ship motion file ship.csv:\nit has no data row.");
+    row("header only", header, "it has no data row.");
+    row("ten columns", tenColumns, "data row 1 has 10 columns, 19 are needed.");
+    row("narrow first row", narrowFirst.join('\n'), "data row 1 has 12 columns, 19 are needed.");
+    row("descending", descending.join('\n'),
+        "its time column is not ascending: data row 51 goes back from 2.5 s to 2.45 s.");
+    row("late start", late.join('\n'), "it starts at 0.05 s, after the first step's time of 0.01 s.");
+    row("short row", shortRow.join('\n'), "data row 100 has 17 columns, 19 are needed.");
+    row("short row at the last step's time", repeatedLast.join('\n'),
+        "data row 203 has 18 columns, 19 are needed.");
+
+    QTest::newRow("no ship-motion file") << sample << QString() << results << -1 << QString()
+                                         << "Cannot load ship motion file.";
+    QTest::newRow("missing file") << sample << "no-such-recording.csv" << results << -1 << QString()
+                                  << "Cannot load ship motion file no-such-recording.csv:\n"
+                                     "No such file or directory.";
+    QTest::newRow("device") << sample << "/dev/null" << results << -1 << QString()
+                            << "Cannot load ship motion file /dev/null:\nit is not a regular file.";
+    QTest::newRow("FIFO") << sample << "ship.fifo" << results << -1 << QString()
+                          << "Cannot load ship motion file ship.fifo:\nit is not a regular file.";
+
+    const QString shared = QStringLiteral("Each result needs a file of its own, apart from the "
+                                          "ship motion file:\n");
+    const QString shipPath = QDir::current().absoluteFilePath(ship);
+    QTest::newRow("result over the recording") << sample << ship << withResult(2, ship) << -1
+                                               << QString()
+                                               << shared + "\"Ship Motion File\" and \"Errors\" "
+                                                           "name the same file " + shipPath + ".";
+    QTest::newRow("result over ./recording")
+        << sample << ship << withResult(0, "./" + ship) << -1 << QString()
+        << "\"Ship Motion File\" and \"Link Coordinates\" name the same file " + shipPath + ".";
+    QTest::newRow("result over a link to the recording")
+        << sample << ship << withResult(4, "ship-link.csv") << -1 << QString()
+        << "\"Ship Motion File\" and \"Accelerations\" name the same file " + shipPath + ".";
+    QStringList twice = withResult(3, "r_link.csv");
+    QTest::newRow("two results in one file")
+        << sample << ship << twice << -1 << QString()
+        << shared + "\"Link Coordinates\" and \"Control Moments\" name the same file "
+               + QDir::current().absoluteFilePath("r_link.csv") + ".";
+
+    QTest::newRow("body mass not a number") << sample << ship << results << 2 << "heavy"
+                                            << "Body Mass (kg): \"heavy\" is not a number.";
+    QByteArray longRecording = sampleUpTo(0.05);
+    longRecording += "1000.01" + longRecording.split('\n').at(1).mid(3) + '\n';
+    QTest::newRow("too many steps")
+        << longRecording << ship << results << 1 << "0.0001"
+        << "The run would take 10000100 steps at a timestep of 0.0001 s; at most 10000000 steps "
+           "are allowed.";
 }
 
-void TestRun::badRecordingIsRefused()
+void TestRun::refusedBeforeTheFirstStep()
 {
-    QFETCH(QByteArray, contents);
+    QFETCH(QByteArray, recording);
+    QFETCH(QString, shipName);
+    QFETCH(QStringList, results);
+    QFETCH(int, row);
+    QFETCH(QString, text);
     QFETCH(QString, problem);
+
     ModalDialogCloser closer;
     RunWindow w;
-    w.setRecording(contents, QStringLiteral("bad.csv"));
-    w.nameResults(QStringLiteral("bad"));
+    testsupport::writeTextFile(QStringLiteral("ship.csv"), recording);
+    QFile::remove(QStringLiteral("ship-link.csv"));
+    QVERIFY(QFile::link(QStringLiteral("ship.csv"), QStringLiteral("ship-link.csv")));
+    const apptest::Fifo fifo(QStringLiteral("ship.fifo"));
+    w.shipField->setText(shipName);
+    for (int k = 0; k < 5; ++k) {
+        if (results[k].startsWith(QLatin1String("r_")))
+            QFile::remove(results[k]);
+        w.fields[k]->setText(results[k]);
+    }
+    if (row >= 0)
+        w.table->item(row, 1)->setText(text);
     w.run->trigger();
 
     QCOMPARE(closer.closedTexts().size(), 1);
-    const QString text = closer.closedTexts().first();
-    QVERIFY2(text.startsWith(QStringLiteral("Simulation Failed: ")), qPrintable(text));
-    QVERIFY2(text.endsWith(problem), qPrintable(text));
-    if (!problem.startsWith(QStringLiteral("The simulation stopped")))
-        QVERIFY2(text.contains(w.shipField->text()), qPrintable(text));
-    for (int k = 0; k < 5; ++k)
-        QVERIFY(!QFile::exists(w.result(k)));
+    const QString warning = closer.closedTexts().first();
+    QVERIFY2(warning.startsWith(QStringLiteral("Simulation Failed: ")), qPrintable(warning));
+    QVERIFY2(warning.endsWith(problem), qPrintable(warning));
+    QCOMPARE(w.status->text(), QStringLiteral("-----"));
+    QCOMPARE(readAll(QStringLiteral("ship.csv")), recording);
+    for (const QString &name : results) {
+        if (name.startsWith(QLatin1String("r_")))
+            QVERIFY2(!QFile::exists(name), qPrintable(name));
+    }
 }
 
-void TestRun::refusedParameterTable()
+void TestRun::memoryRoomDecidesTheRun()
 {
     ModalDialogCloser closer;
     RunWindow w;
-    w.setRecording(sampleUpTo(5.0));
-    w.nameResults(QStringLiteral("params"));
-    w.table->item(2, 1)->setText(QStringLiteral("heavy"));
+    w.setRecording(sampleUpTo(10.0));
+    w.nameResults(QStringLiteral("memory"));
+    const qint64 estimate = w.window.estimateRunMemory(1000);
+    QVERIFY2(estimate > 1000 * 1500, qPrintable(QString::number(estimate))); // rows of 104 cells
+
+    w.window.setMemoryRoom(estimate - 1);
     w.run->trigger();
     QCOMPARE(closer.closedTexts().size(), 1);
-    QVERIFY2(closer.closedTexts().first().startsWith(QStringLiteral("Simulation Failed: ")),
-             qPrintable(closer.closedTexts().first()));
-    QVERIFY2(closer.closedTexts().first().contains(QStringLiteral("Body Mass (kg)")),
-             qPrintable(closer.closedTexts().first()));
+    const QString warning = closer.closedTexts().first();
+    QVERIFY2(warning.contains(QStringLiteral("1000 steps and hold about %1 MB")
+                                  .arg(estimate / 1048576.0, 0, 'f', 1)),
+             qPrintable(warning));
+    QCOMPARE(w.status->text(), QStringLiteral("-----"));
     for (int k = 0; k < 5; ++k)
         QVERIFY(!QFile::exists(w.result(k)));
 
-    // The missing recording is reported with the file's own reason.
     closer.clear();
-    w.table->item(2, 1)->setText(QStringLiteral("89.6121"));
-    w.shipField->setText(QStringLiteral("no-such-recording.csv"));
+    w.window.setMemoryRoom(estimate);
     w.run->trigger();
-    QCOMPARE(closer.closedTexts(),
-             QStringList{QStringLiteral("Simulation Failed: Cannot load ship motion file "
-                                        "no-such-recording.csv:\nNo such file or directory.")});
-    closer.clear();
-    w.shipField->clear();
-    w.run->trigger();
-    QCOMPARE(closer.closedTexts(),
-             QStringList{QStringLiteral("Simulation Failed: Cannot load ship motion file.")});
-    for (int k = 0; k < 5; ++k)
-        QVERIFY(!QFile::exists(w.result(k)));
-}
-
-void TestRun::tooManyStepsAreRefused()
-{
-    ModalDialogCloser closer;
-    RunWindow w;
-    QByteArray recording = sampleUpTo(0.05);
-    recording += "1000.01" + recording.split('\n').at(1).mid(3) + '\n';
-    w.setRecording(recording);
-    w.nameResults(QStringLiteral("many"));
-    w.setTimestep(QStringLiteral("0.0001"));
-    w.run->trigger();
-    QCOMPARE(closer.closedTexts(),
-             QStringList{QStringLiteral("Simulation Failed: The run would take 10000100 steps at "
-                                        "a timestep of 0.0001 s; at most 10000000 steps are "
-                                        "allowed.")});
-    for (int k = 0; k < 5; ++k)
-        QVERIFY(!QFile::exists(w.result(k)));
+    QCOMPARE(closer.closedTexts(), QStringList());
+    QCOMPARE(readRows(w.result(4)).size(), 997);
 }
 
 void TestRun::recordingTooShortForAStepWritesEmptyFiles()
@@ -308,27 +360,38 @@ void TestRun::recordingTooShortForAStepWritesEmptyFiles()
     }
 }
 
-void TestRun::nanLaterStopsWithEqualLengthFiles()
+void TestRun::nonFiniteStopsTheRun_data()
 {
+    QTest::addColumn<double>("nanFrom"); // recorded angular accelerations are NaN from here
+    QTest::addColumn<QVector<int>>("kept");
+    QTest::newRow("from the first row") << 0.0 << QVector<int>{0};
+    // The step at 3.95 s may already read the row of 4.0 s (with a weight of
+    // zero, which does not clear a NaN); the one at 3.96 s reads it.
+    QTest::newRow("from 4 s") << 4.0 << QVector<int>{394, 395};
+}
+
+void TestRun::nonFiniteStopsTheRun()
+{
+    QFETCH(double, nanFrom);
+    QFETCH(QVector<int>, kept);
     ModalDialogCloser closer;
     RunWindow w;
-    w.setRecording(sampleUpTo(10.0, 4.0, 16));
+    w.setRecording(sampleUpTo(10.0, nanFrom, 16));
     w.nameResults(QStringLiteral("cut"));
     w.run->trigger();
 
-    // The step at 3.95 s may already read the row of 4.0 s (with a weight of
-    // zero, which does not clear a NaN); the one at 3.96 s reads it.
-    const int kept = readRows(w.result(0)).size();
-    QVERIFY2(kept == 394 || kept == 395, qPrintable(QString::number(kept)));
+    const int steps = readRows(w.result(0)).size();
+    QVERIFY2(kept.contains(steps), qPrintable(QString::number(steps)));
     QCOMPARE(closer.closedTexts().size(), 1);
     const QString text = closer.closedTexts().first();
-    QVERIFY2(text.contains(QStringLiteral("stopped at t = %1 s").arg((kept + 1) * 0.01)),
+    QVERIFY2(text.contains(QStringLiteral("stopped at t = %1 s").arg((steps + 1) * 0.01)),
              qPrintable(text));
-    QVERIFY2(text.contains(QStringLiteral("cut short")), qPrintable(text));
+    QVERIFY2(text.contains(steps ? QStringLiteral("cut short") : QStringLiteral("No result file")),
+             qPrintable(text));
     for (int k = 0; k < 5; ++k) {
         const QVector<QVector<double>> rows = readRows(w.result(k));
-        QCOMPARE(rows.size(), kept);
-        QCOMPARE(rows.last()[0], kept * 0.01);
+        QCOMPARE(QFile::exists(w.result(k)), steps > 0);
+        QCOMPARE(rows.size(), steps);
         for (const QVector<double> &row : rows) {
             for (double v : row)
                 QVERIFY(std::isfinite(v));
@@ -342,7 +405,14 @@ void TestRun::halfTimestepCoversWholeRecording()
     RunWindow w;
     w.setRecording(sampleUpTo(10.0));
     w.nameResults(QStringLiteral("half"));
-    w.setTimestep(QStringLiteral("0.005"));
+    // Typed into the cell, its editor still open when Run is chosen.
+    w.window.show();
+    w.table->editItem(w.table->item(1, 1));
+    auto *editor = w.table->viewport()->findChild<QLineEdit *>();
+    QVERIFY(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("0.005"));
+    QCOMPARE(w.table->item(1, 1)->text(), QStringLiteral("0.01"));
     w.run->trigger();
     QCOMPARE(closer.closedTexts(), QStringList());
     for (int k = 0; k < 5; ++k) {

@@ -182,6 +182,8 @@ private slots:
     void tablesReadOncePerProgramRun();
     void missingTableFailsTheLoad();
 
+    void shipDataThatIsNoFileFailsTheLoad_data();
+    void shipDataThatIsNoFileFailsTheLoad();
     void shortReferenceTableFailsTheLoad();
     void unwritableResultsFileIsReported();
     void interpolationOutsideShipDataStops();
@@ -529,6 +531,24 @@ void TestUnitTests::missingTableFailsTheLoad()
 }
 
 // ---------------------------------------------------------------------------
+
+void TestUnitTests::shipDataThatIsNoFileFailsTheLoad_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("device") << QStringLiteral("/dev/null");
+    QTest::newRow("FIFO") << QStringLiteral("ship.fifo");
+}
+
+void TestUnitTests::shipDataThatIsNoFileFailsTheLoad()
+{
+    QFETCH(QString, name);
+    enterFolder();
+    const apptest::Fifo fifo(QStringLiteral("ship.fifo"));
+    MarvekDev w;
+    child<QLineEdit>(&w, "shipFileDropLineEdit")->setText(name);
+    click(w, "computePoseButton");
+    QCOMPARE(child<QLabel>(&w, "statusLabel")->text(), QStringLiteral("File Load Failure"));
+}
 
 void TestUnitTests::shortReferenceTableFailsTheLoad()
 {
