@@ -1,18 +1,24 @@
 #ifndef APPTESTSUPPORT_H
 #define APPTESTSUPPORT_H
 
-// Small helpers shared by the tests that drive the main window: finding its
-// named children, reading the files a run writes, cutting the sample
-// recording, and finding the 3D window.
+// The harness of the tests that drive the main window: a window in a working
+// folder of its own, its named children, the files a run reads and writes,
+// and runs with something done while their steps go on.
+#include "marvekdev.h"
 #include "marvekview.h"
 #include "testsupport.h"
 
+#include <QAction>
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QList>
-#include <QObject>
-#include <QString>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
 #include <QVector>
 #include <QWindow>
 
@@ -20,6 +26,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
 #include <thread>
 
 namespace apptest {
@@ -35,28 +42,22 @@ T *child(const QObject *parent, const char *name)
     return found;
 }
 
-// Object names of the five result-file fields, in the order link, cg, error,
-// control, accel.
-inline constexpr const char *resultFields[] = {"linkFileDropLineEdit", "cgFileDropLineEdit",
-                                               "errorFileDropLineEdit", "controlFileDropLineEdit",
-                                               "accelFileDropLineEdit"};
-
 // A file's contents; empty when it cannot be read.
 inline QByteArray readAll(const QString &fileName)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// A comma-separated file of numbers, one vector a line; empty when the file
-// cannot be read.
+// A comma-separated file of numbers, one vector a line; a first line that
+// does not start with a number is a header and left out.
 inline QVector<QVector<double>> readRows(const QString &fileName)
 {
     QVector<QVector<double>> rows;
     for (const QByteArray &line : readAll(fileName).split('\n')) {
-        if (line.isEmpty())
+        bool number = false;
+        line.split(',').first().toDouble(&number);
+        if (!number)
             continue;
         QVector<double> row;
         for (const QByteArray &cell : line.split(','))
@@ -66,21 +67,21 @@ inline QVector<QVector<double>> readRows(const QString &fileName)
     return rows;
 }
 
+inline QString referencePath(const QString &relative)
+{
+    return testsupport::dataPath(QStringLiteral("reference/") + relative);
+}
+
 // The sample recording up to and including lastTime, header kept; cells of
 // column `column` (4: the roll) from time nanFrom on replaced by "nan".
 inline QByteArray sampleUpTo(double lastTime, double nanFrom = 1e9, int column = 4)
 {
-    QFile file(testsupport::dataPath(QStringLiteral("reference/ship-motion-sample.csv")));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing sample recording");
-    const QList<QByteArray> lines = file.readAll().split('\n');
+    const QList<QByteArray> lines = readAll(referencePath(QStringLiteral("ship-motion-sample.csv"))).split('\n');
     QByteArray out = lines.first() + '\n';
-    for (int i = 1; i < lines.size(); ++i) {
-        if (lines.at(i).isEmpty())
-            continue;
-        QList<QByteArray> cells = lines.at(i).split(',');
+    for (const QByteArray &line : lines.mid(1)) {
+        QList<QByteArray> cells = line.split(',');
         const double time = cells.first().toDouble();
-        if (time > lastTime + 1e-9)
+        if (line.isEmpty() || time > lastTime + 1e-9)
             break;
         if (time >= nanFrom - 1e-9)
             cells[column] = "nan";
@@ -89,20 +90,14 @@ inline QByteArray sampleUpTo(double lastTime, double nanFrom = 1e9, int column =
     return out;
 }
 
-// The 3D window that the one main window of a test holds.
+// The 3D window of the one main window a test holds.
 inline MarvekView *theView()
 {
-    MarvekView *found = nullptr;
     for (QWindow *window : QGuiApplication::topLevelWindows()) {
-        if (auto *view = qobject_cast<MarvekView *>(window)) {
-            if (found)
-                qFatal("more than one 3D window");
-            found = view;
-        }
+        if (auto *view = qobject_cast<MarvekView *>(window))
+            return view;
     }
-    if (!found)
-        qFatal("no 3D window");
-    return found;
+    qFatal("no 3D window");
 }
 
 // A FIFO whose writer end a helper thread opens: code that wrongly opens it
@@ -135,6 +130,92 @@ public:
 private:
     QByteArray m_path;
     std::thread m_writer;
+};
+
+// Result-file fields in the run's order, and the reference files of a whole run.
+inline constexpr const char *resultFields[] = {"linkFileDropLineEdit", "cgFileDropLineEdit",
+                                               "errorFileDropLineEdit", "controlFileDropLineEdit",
+                                               "accelFileDropLineEdit"};
+inline constexpr const char *resultNames[] = {"link.csv", "cg.csv", "error.csv", "control.csv",
+                                              "accel.csv"};
+
+// A main window in a fresh folder named after the test function and data
+// row, below the test program's working folder; the folder is kept for a look
+// after a failure. Every modal dialog is closed (or answered, see closer).
+class Harness
+{
+public:
+    Harness()
+        : m_previous(QDir::currentPath())
+    {
+        QString name = QString::fromLatin1(QTest::currentTestFunction());
+        if (QTest::currentDataTag())
+            name += QLatin1Char('_') + QString::fromLatin1(QTest::currentDataTag());
+        name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_]")), QStringLiteral("_"));
+        QDir folder(QDir(m_previous).absoluteFilePath(name));
+        folder.removeRecursively();
+        folder.mkpath(QStringLiteral("."));
+        QDir::setCurrent(folder.path());
+        window = std::make_unique<MarvekDev>();
+    }
+    ~Harness()
+    {
+        window.reset();
+        QDir::setCurrent(m_previous);
+    }
+
+    template <class T = QWidget>
+    T *get(const char *name) const { return child<T>(window.get(), name); }
+    QLineEdit *result(int k) const { return get<QLineEdit>(resultFields[k]); }
+    QString status() const { return get<QLabel>("statusLabel")->text(); }
+    int progress() const { return get<QProgressBar>("progressBar")->value(); }
+    QStringList warnings() const { return closer.closedTexts(); }
+
+    void setValue(int row, const QString &text) { get<QTableWidget>("paramTableWidget")->item(row, 1)->setText(text); }
+    void setRecording(const QByteArray &contents)
+    {
+        get<QLineEdit>("paramShipMotionLineEdit")
+            ->setText(testsupport::writeTextFile(QStringLiteral("ship.csv"), contents));
+    }
+    // Names the five result files "<prefix>_link.csv" ... in the folder.
+    void nameResults(const QString &prefix)
+    {
+        for (int k = 0; k < 5; ++k)
+            result(k)->setText(prefix + QLatin1Char('_') + QLatin1String(resultNames[k]));
+    }
+    QVector<QByteArray> results() const
+    {
+        QVector<QByteArray> contents;
+        for (int k = 0; k < 5; ++k)
+            contents << readAll(result(k)->text());
+        return contents;
+    }
+    void trigger(const char *action) { get<QAction>(action)->trigger(); }
+    void click(const char *button) { get<QPushButton>(button)->click(); }
+    void copyReferenceTables()
+    {
+        for (const char *table : {"matOutXXX92.csv", "matOutPos92.csv", "matOutError92.csv",
+                                  "matOutControl92.csv", "matOutAccel92.csv"})
+            QFile::copy(referencePath(QStringLiteral("reftables/") + table), QLatin1String(table));
+    }
+    // Runs, calling poke at every round of event processing once the steps
+    // have reached `percent`, until it returns true.
+    void runWhile(int percent, const std::function<bool()> &poke)
+    {
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&]() {
+            if (status() == QLatin1String("Running Sim") && progress() >= percent && poke())
+                timer.stop();
+        });
+        timer.start(0);
+        trigger("actionRun");
+    }
+
+    ModalDialogCloser closer;
+    std::unique_ptr<MarvekDev> window;
+
+private:
+    QString m_previous;
 };
 
 } // namespace apptest

@@ -1,104 +1,17 @@
-// The simulation run through the main window: a whole run over the sample
-// recording against independent reference results, the refusals before the
-// first step, a run cut short by numbers that are not finite, other
-// timesteps, unwritable result files, Cancel, repeated and nested runs.
+// The simulation run through the main window: a whole run against the
+// independent reference results, the step count, the refusals before the
+// first step, a run cut short by numbers that are not finite, unwritable
+// result files, Cancel, repeated runs, and commands pressed during a run.
 #include "apptestsupport.h"
 #include "filedropwidget.h"
-#include "marvekdev.h"
-#include "testsupport.h"
+#include "shipmotion.h"
 
-#include <QAction>
-#include <QDir>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QTableWidget>
-#include <QTimer>
 #include <QtTest>
 
 #include <cmath>
-#include <functional>
+#include <random>
 
-namespace {
-
-using apptest::child;
-using apptest::readAll;
-using apptest::readRows;
-using apptest::resultFields;
-using apptest::sampleUpTo;
-
-const char *const referenceNames[] = {"link.csv", "cg.csv", "error.csv", "control.csv",
-                                      "accel.csv"};
-const int resultWidths[] = {13, 13, 25, 25, 28};
-
-// A main window set up for a run in the test's working folder.
-class RunWindow
-{
-public:
-    RunWindow()
-    {
-        shipField = child<QLineEdit>(&window, "paramShipMotionLineEdit");
-        for (int k = 0; k < 5; ++k)
-            fields[k] = child<QLineEdit>(&window, resultFields[k]);
-        run = child<QAction>(&window, "actionRun");
-        table = child<QTableWidget>(&window, "paramTableWidget");
-        progress = child<QProgressBar>(&window, "progressBar");
-        status = child<QLabel>(&window, "statusLabel");
-        cancel = child<QPushButton>(&window, "cancelButton");
-    }
-
-    void setRecording(const QByteArray &contents, const QString &name = QStringLiteral("ship.csv"))
-    {
-        shipField->setText(testsupport::writeTextFile(name, contents));
-    }
-    // Names all five result files "<prefix>_link.csv" ... in the working folder.
-    void nameResults(const QString &prefix)
-    {
-        for (int k = 0; k < 5; ++k) {
-            const QString name = prefix + QLatin1Char('_') + QLatin1String(referenceNames[k]);
-            QFile::remove(name);
-            fields[k]->setText(name);
-        }
-    }
-    QString result(int k) const { return fields[k]->text(); }
-    void setTimestep(const QString &text) { table->item(1, 1)->setText(text); }
-
-    MarvekDev window;
-    QLineEdit *shipField;
-    QLineEdit *fields[5];
-    QAction *run;
-    QTableWidget *table;
-    QProgressBar *progress;
-    QLabel *status;
-    QPushButton *cancel;
-};
-
-// Calls `poke` from a zero timer while a run's steps are under way, once the
-// bar has reached `atPercent`, until it returns true.
-class DuringRun : public QObject
-{
-public:
-    DuringRun(RunWindow &w, int atPercent, std::function<bool()> poke)
-        : m_w(w), m_percent(atPercent), m_poke(std::move(poke))
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this]() {
-            if (m_w.status->text() == QLatin1String("Running Sim")
-                && m_w.progress->value() >= m_percent && m_poke())
-                m_timer.stop();
-        });
-        m_timer.start(0);
-    }
-
-private:
-    RunWindow &m_w;
-    int m_percent;
-    std::function<bool()> m_poke;
-    QTimer m_timer;
-};
-
-} // namespace
+using namespace apptest;
 
 class TestRun : public QObject
 {
@@ -106,84 +19,122 @@ class TestRun : public QObject
 
 private slots:
     void fullRunMatchesReference();
-    void fileFieldQueries();
-
+    void stepCountIsTheRecordingOverTheTimestep();
+    void rowsFollowRecordingAndTimestep_data();
+    void rowsFollowRecordingAndTimestep();
     void refusedBeforeTheFirstStep_data();
     void refusedBeforeTheFirstStep();
     void memoryRoomDecidesTheRun();
-    void recordingTooShortForAStepWritesEmptyFiles();
-
     void nonFiniteStopsTheRun_data();
     void nonFiniteStopsTheRun();
-    void halfTimestepCoversWholeRecording();
-    void progressEndsAt99ForSixThousandSteps();
     void unwritableResultFileIsReported();
-
-    void cancelWritesNothingAndNextRunStartsEmpty();
-    void twoRunsEachWriteTheirOwnRows();
+    void cancelWritesNothingAndEachRunWritesItsOwnRows();
     void namesAreReadWhenTheRunStarts();
-    void runPressedDuringARunChangesNothing();
+    void commandPressedDuringARunChangesNothing_data();
+    void commandPressedDuringARunChangesNothing();
 };
 
 void TestRun::fullRunMatchesReference()
 {
-    ModalDialogCloser closer;
-    RunWindow w;
-    w.shipField->setText(testsupport::dataPath(QStringLiteral("reference/ship-motion-sample.csv")));
-    w.nameResults(QStringLiteral("full"));
-    w.run->trigger();
-    QCOMPARE(closer.closedTexts(), QStringList());
-    QCOMPARE(w.status->text(), QStringLiteral("Running Sim"));
-    QCOMPARE(w.progress->value(), 99);
+    Harness h;
+    h.get<QLineEdit>("paramShipMotionLineEdit")->setText(referencePath("ship-motion-sample.csv"));
+    h.nameResults(QStringLiteral("full"));
+    h.trigger("actionRun");
+    QCOMPARE(h.warnings(), QStringList());
+    QCOMPARE(h.status(), QStringLiteral("Running Sim"));
 
+    const int widths[] = {13, 13, 25, 25, 28};
     for (int k = 0; k < 5; ++k) {
-        const QString reference =
-            testsupport::dataPath(QStringLiteral("reference/fullrun/") + referenceNames[k]);
-        const QVector<QVector<double>> expected = readRows(reference);
-        const QVector<QVector<double>> actual = readRows(w.result(k));
+        const QVector<QVector<double>> expected = readRows(referencePath(QStringLiteral("fullrun/") + resultNames[k]));
+        const QVector<QVector<double>> actual = readRows(h.result(k)->text());
         QCOMPARE(expected.size(), 11997);
         QCOMPARE(actual.size(), expected.size());
-        double worst = 0.0;
         for (int r = 0; r < actual.size(); ++r) {
-            QCOMPARE(actual[r].size(), resultWidths[k]);
+            QCOMPARE(actual[r].size(), widths[k]);
             QCOMPARE(actual[r][0], (r + 1) * 0.01);
-            for (int c = 0; c < resultWidths[k]; ++c) {
+            for (int c = 1; c < widths[k]; ++c) {
                 const double e = expected[r][c];
-                const double difference = std::abs(actual[r][c] - e) / std::max(1.0, std::abs(e));
-                worst = std::max(worst, difference);
-                if (!(difference <= 1e-8))
+                if (!(std::abs(actual[r][c] - e) <= 1e-8 * std::max(1.0, std::abs(e))))
                     QFAIL(qPrintable(QStringLiteral("%1 row %2 column %3: %4 instead of %5")
-                                         .arg(referenceNames[k])
-                                         .arg(r + 1)
-                                         .arg(c)
-                                         .arg(actual[r][c], 0, 'g', 17)
-                                         .arg(e, 0, 'g', 17)));
+                                         .arg(resultNames[k]).arg(r + 1).arg(c)
+                                         .arg(actual[r][c], 0, 'g', 17).arg(e, 0, 'g', 17)));
             }
         }
-        qInfo("%s: largest difference %.3g", referenceNames[k], worst);
         // No header line, a line feed after every row.
-        const QByteArray text = readAll(w.result(k));
-        QVERIFY(text.startsWith("0.01,"));
-        QVERIFY(text.endsWith("\n") && !text.contains('\r'));
+        const QByteArray text = readAll(h.result(k)->text());
+        QVERIFY(text.startsWith("0.01,") && text.endsWith("\n") && !text.contains('\r'));
     }
 }
 
-void TestRun::fileFieldQueries()
+void TestRun::stepCountIsTheRecordingOverTheTimestep()
 {
-    RunWindow w;
-    w.nameResults(QString());
-    w.fields[0]->clear();
-    w.fields[1]->setText(QStringLiteral("  "));
-    QVERIFY(!w.window.hasLinkOutputFile());
-    QVERIFY(w.window.hasCGOutputFile()); // blanks count as a name
-    QVERIFY(w.window.hasErrorOutputFile());
-    QVERIFY(w.window.hasControlOutputFile());
-    QVERIFY(w.window.hasAccelOutputFile());
-    QVERIFY(w.window.hasShipMotionFile()); // the form's default name
-    w.shipField->clear();
-    QVERIFY(!w.window.hasShipMotionFile());
-    w.fields[4]->clear();
-    QVERIFY(!w.window.hasAccelOutputFile());
+    // At 0.01 s the count is the plain product 100.0 * T for every last time
+    // of whole milliseconds, also where it lies just below a whole number
+    // (1.15 s: 114 steps, which the stored runs were made with).
+    for (qint64 ms = 0; ms <= 2000000; ++ms) {
+        const double lastTime = double(ms) / 1000.0;
+        if (shipmotion::stepCount(lastTime, 0.01) != qint64(std::floor(100.0 * lastTime)))
+            QFAIL(qPrintable(QStringLiteral("T = %1 s").arg(lastTime, 0, 'g', 17)));
+    }
+    QCOMPARE(shipmotion::stepCount(1.15, 0.01), qint64(114));
+    // Other timesteps: every step i = 1 ... N - 3 at t = i * dt lies inside.
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> lastTimes(0.0, 3000.0), exponents(-4.0, 0.0);
+    for (int k = 0; k < 100000; ++k) {
+        const double lastTime = lastTimes(random);
+        const double dt = std::pow(10.0, exponents(random));
+        const qint64 n = shipmotion::stepCount(lastTime, dt);
+        if (n >= 4 && !(double(n - 3) * dt <= lastTime))
+            QFAIL(qPrintable(QStringLiteral("T = %1 s, dt = %2 s: %3 steps").arg(lastTime).arg(dt).arg(n)));
+        QVERIFY(double(n + 1) * dt > lastTime * (1 - 1e-12));
+    }
+    QCOMPARE(shipmotion::stepCount(1.0, 0.0), qint64(0));
+    QCOMPARE(shipmotion::stepCount(std::nan(""), 0.01), qint64(0));
+}
+
+void TestRun::rowsFollowRecordingAndTimestep_data()
+{
+    QTest::addColumn<QByteArray>("recording");
+    QTest::addColumn<QString>("timestep");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("progress");
+
+    QTest::newRow("60 s at 0.01 s") << sampleUpTo(60.0) << "0.01" << 5997 << 99;
+    // Half the timestep: the same step count, half the recording.
+    QTest::newRow("10 s at 0.005 s") << sampleUpTo(10.0) << "0.005" << 1997 << 99;
+    const QByteArray first = sampleUpTo(0.0);
+    QTest::newRow("too short for a step") << first + "0.03" + first.split('\n').at(1).mid(3) + '\n'
+                                          << "0.01" << 0 << 0;
+}
+
+void TestRun::rowsFollowRecordingAndTimestep()
+{
+    QFETCH(QByteArray, recording);
+    QFETCH(QString, timestep);
+    QFETCH(int, rows);
+    QFETCH(int, progress);
+    Harness h;
+    h.setRecording(recording);
+    h.nameResults(QStringLiteral("r"));
+    // Typed into the cell, its editor still open when Run is chosen.
+    auto *table = h.get<QTableWidget>("paramTableWidget");
+    h.window->show();
+    table->editItem(table->item(1, 1));
+    auto *editor = table->viewport()->findChild<QLineEdit *>();
+    QVERIFY(editor);
+    editor->setText(timestep);
+    h.trigger("actionRun");
+
+    QCOMPARE(h.warnings(), QStringList());
+    QCOMPARE(h.progress(), progress);
+    const double dt = timestep.toDouble();
+    for (int k = 0; k < 5; ++k) {
+        const QVector<QVector<double>> written = readRows(h.result(k)->text());
+        QVERIFY(QFile::exists(h.result(k)->text()));
+        QCOMPARE(written.size(), rows);
+        for (int r = 0; r < rows; r += rows - 1)
+            QCOMPARE(written[r][0], (r + 1) * dt);
+    }
 }
 
 void TestRun::refusedBeforeTheFirstStep_data()
@@ -196,32 +147,27 @@ void TestRun::refusedBeforeTheFirstStep_data()
     QTest::addColumn<QString>("problem"); // the end of the warning
 
     const QByteArray sample = sampleUpTo(10.0);
-    const QByteArray header = sample.left(sample.indexOf('\n') + 1);
-    QList<QByteArray> lines = sample.split('\n');
-    QByteArray tenColumns = header;
-    for (const QByteArray &line : lines.mid(1)) {
-        if (!line.isEmpty())
-            tenColumns += line.split(',').mid(0, 10).join(',') + '\n';
-    }
-    auto cut = [](QByteArray line, int columns) { return line.split(',').mid(0, columns).join(','); };
-    QList<QByteArray> descending = lines;
-    descending.swapItemsAt(50, 51);
-    QList<QByteArray> shortRow = lines;
-    shortRow[100] = cut(shortRow[100], 17);
-    QList<QByteArray> late = lines;
-    late.removeAt(1);
-    QList<QByteArray> narrowFirst = lines;
-    narrowFirst[1] = cut(narrowFirst[1], 12);
+    const QList<QByteArray> lines = sample.split('\n');
+    auto cut = [](const QByteArray &line, int columns) { return line.split(',').mid(0, columns).join(','); };
+    auto edited = [&](const std::function<void(QList<QByteArray> &)> &edit) {
+        QList<QByteArray> copy = lines;
+        edit(copy);
+        return copy.join('\n');
+    };
+    const QByteArray tenColumns = edited([&](QList<QByteArray> &l) {
+        for (int i = 1; i < l.size(); ++i)
+            l[i] = cut(l[i], 10);
+    });
     // The last step's time, 9.97 s, has three rows; the search may read the
     // third, a short one.
-    QList<QByteArray> repeatedLast = lines;
-    const QByteArray at997 = "9.97" + lines[200].mid(lines[200].indexOf(','));
-    repeatedLast.insert(201, cut(at997, 18));
-    repeatedLast.insert(201, at997);
-    repeatedLast.insert(201, at997);
+    const QByteArray repeatedLast = edited([&](QList<QByteArray> &l) {
+        const QByteArray at997 = "9.97" + l[200].mid(l[200].indexOf(','));
+        l.insert(201, cut(at997, 18));
+        l.insert(201, at997);
+        l.insert(201, at997);
+    });
 
-    const QStringList results = {"r_link.csv", "r_cg.csv", "r_error.csv", "r_control.csv",
-                                 "r_accel.csv"};
+    const QStringList results = {"r_link.csv", "r_cg.csv", "r_error.csv", "r_control.csv", "r_accel.csv"};
     const QString ship = QStringLiteral("ship.csv");
     auto withResult = [&](int k, const QString &name) {
         QStringList named = results;
@@ -231,46 +177,37 @@ void TestRun::refusedBeforeTheFirstStep_data()
     auto row = [&](const char *name, const QByteArray &recording, const QString &problem) {
         QTest::newRow(name) << recording << ship << results << -1 << QString() << problem;
     };
-
     row("empty", QByteArray(), "Cannot use ship motion file ship.csv:\nit has no data row.");
-    row("header only", header, "it has no data row.");
+    row("header only", lines.first() + '\n', "it has no data row.");
     row("ten columns", tenColumns, "data row 1 has 10 columns, 19 are needed.");
-    row("narrow first row", narrowFirst.join('\n'), "data row 1 has 12 columns, 19 are needed.");
-    row("descending", descending.join('\n'),
+    row("narrow first row", edited([&](QList<QByteArray> &l) { l[1] = cut(l[1], 12); }),
+        "data row 1 has 12 columns, 19 are needed.");
+    row("descending", edited([](QList<QByteArray> &l) { l.swapItemsAt(50, 51); }),
         "its time column is not ascending: data row 51 goes back from 2.5 s to 2.45 s.");
-    row("late start", late.join('\n'), "it starts at 0.05 s, after the first step's time of 0.01 s.");
-    row("short row", shortRow.join('\n'), "data row 100 has 17 columns, 19 are needed.");
-    row("short row at the last step's time", repeatedLast.join('\n'),
-        "data row 203 has 18 columns, 19 are needed.");
+    row("late start", edited([](QList<QByteArray> &l) { l.removeAt(1); }),
+        "it starts at 0.05 s, after the first step's time of 0.01 s.");
+    row("short row", edited([&](QList<QByteArray> &l) { l[100] = cut(l[100], 17); }),
+        "data row 100 has 17 columns, 19 are needed.");
+    row("short row at the last step's time", repeatedLast, "data row 203 has 18 columns, 19 are needed.");
 
-    QTest::newRow("no ship-motion file") << sample << QString() << results << -1 << QString()
-                                         << "Cannot load ship motion file.";
-    QTest::newRow("missing file") << sample << "no-such-recording.csv" << results << -1 << QString()
-                                  << "Cannot load ship motion file no-such-recording.csv:\n"
-                                     "No such file or directory.";
-    QTest::newRow("device") << sample << "/dev/null" << results << -1 << QString()
-                            << "Cannot load ship motion file /dev/null:\nit is not a regular file.";
-    QTest::newRow("FIFO") << sample << "ship.fifo" << results << -1 << QString()
-                          << "Cannot load ship motion file ship.fifo:\nit is not a regular file.";
-
-    const QString shared = QStringLiteral("Each result needs a file of its own, apart from the "
-                                          "ship motion file:\n");
-    const QString shipPath = QDir::current().absoluteFilePath(ship);
-    QTest::newRow("result over the recording") << sample << ship << withResult(2, ship) << -1
-                                               << QString()
-                                               << shared + "\"Ship Motion File\" and \"Errors\" "
-                                                           "name the same file " + shipPath + ".";
-    QTest::newRow("result over ./recording")
-        << sample << ship << withResult(0, "./" + ship) << -1 << QString()
-        << "\"Ship Motion File\" and \"Link Coordinates\" name the same file " + shipPath + ".";
-    QTest::newRow("result over a link to the recording")
-        << sample << ship << withResult(4, "ship-link.csv") << -1 << QString()
-        << "\"Ship Motion File\" and \"Accelerations\" name the same file " + shipPath + ".";
-    QStringList twice = withResult(3, "r_link.csv");
-    QTest::newRow("two results in one file")
-        << sample << ship << twice << -1 << QString()
-        << shared + "\"Link Coordinates\" and \"Control Moments\" name the same file "
-               + QDir::current().absoluteFilePath("r_link.csv") + ".";
+    auto named = [&](const char *name, const QString &shipName, const QStringList &fields, const QString &problem) {
+        QTest::newRow(name) << sample << shipName << fields << -1 << QString() << problem;
+    };
+    named("no ship-motion file", QString(), results, "Cannot load ship motion file.");
+    named("missing file", "no-such.csv", results, "Cannot load ship motion file no-such.csv:\nNo such file or directory.");
+    named("device", "/dev/null", results, "Cannot load ship motion file /dev/null:\nit is not a regular file.");
+    named("FIFO", "ship.fifo", results, "Cannot load ship motion file ship.fifo:\nit is not a regular file.");
+    const QString shared = QStringLiteral("Each result needs a file of its own, apart from the ship motion file:\n");
+    const QString shipPath = QStringLiteral("{folder}/") + ship; // the harness's folder
+    named("result over the recording", ship, withResult(2, ship),
+          shared + "\"Ship Motion File\" and \"Errors\" name the same file " + shipPath + ".");
+    named("result over ./recording", ship, withResult(0, "./" + ship),
+          "\"Ship Motion File\" and \"Link Coordinates\" name the same file " + shipPath + ".");
+    named("result over a link to the recording", ship, withResult(4, "ship-link.csv"),
+          "\"Ship Motion File\" and \"Accelerations\" name the same file " + shipPath + ".");
+    named("two results in one file", ship, withResult(3, "r_link.csv"),
+          shared + "\"Link Coordinates\" and \"Control Moments\" name the same file "
+              + "{folder}/r_link.csv.");
 
     QTest::newRow("body mass not a number") << sample << ship << results << 2 << "heavy"
                                             << "Body Mass (kg): \"heavy\" is not a number.";
@@ -278,8 +215,7 @@ void TestRun::refusedBeforeTheFirstStep_data()
     longRecording += "1000.01" + longRecording.split('\n').at(1).mid(3) + '\n';
     QTest::newRow("too many steps")
         << longRecording << ship << results << 1 << "0.0001"
-        << "The run would take 10000100 steps at a timestep of 0.0001 s; at most 10000000 steps "
-           "are allowed.";
+        << "The run would take 10000100 steps at a timestep of 0.0001 s; at most 10000000 steps are allowed.";
 }
 
 void TestRun::refusedBeforeTheFirstStep()
@@ -290,74 +226,54 @@ void TestRun::refusedBeforeTheFirstStep()
     QFETCH(int, row);
     QFETCH(QString, text);
     QFETCH(QString, problem);
-
-    ModalDialogCloser closer;
-    RunWindow w;
+    Harness h;
+    problem.replace(QStringLiteral("{folder}"), QDir::currentPath());
     testsupport::writeTextFile(QStringLiteral("ship.csv"), recording);
-    QFile::remove(QStringLiteral("ship-link.csv"));
     QVERIFY(QFile::link(QStringLiteral("ship.csv"), QStringLiteral("ship-link.csv")));
-    const apptest::Fifo fifo(QStringLiteral("ship.fifo"));
-    w.shipField->setText(shipName);
-    for (int k = 0; k < 5; ++k) {
-        if (results[k].startsWith(QLatin1String("r_")))
-            QFile::remove(results[k]);
-        w.fields[k]->setText(results[k]);
-    }
+    const Fifo fifo(QStringLiteral("ship.fifo"));
+    h.get<QLineEdit>("paramShipMotionLineEdit")->setText(shipName);
+    for (int k = 0; k < 5; ++k)
+        h.result(k)->setText(results[k]);
     if (row >= 0)
-        w.table->item(row, 1)->setText(text);
-    w.run->trigger();
+        h.setValue(row, text);
+    h.trigger("actionRun");
 
-    QCOMPARE(closer.closedTexts().size(), 1);
-    const QString warning = closer.closedTexts().first();
-    QVERIFY2(warning.startsWith(QStringLiteral("Simulation Failed: ")), qPrintable(warning));
-    QVERIFY2(warning.endsWith(problem), qPrintable(warning));
-    QCOMPARE(w.status->text(), QStringLiteral("-----"));
+    QCOMPARE(h.warnings().size(), 1);
+    const QString warning = h.warnings().first();
+    QVERIFY2(warning.startsWith(QStringLiteral("Simulation Failed: ")) && warning.endsWith(problem),
+             qPrintable(warning));
+    QCOMPARE(h.status(), QStringLiteral("-----"));
     QCOMPARE(readAll(QStringLiteral("ship.csv")), recording);
-    for (const QString &name : results) {
-        if (name.startsWith(QLatin1String("r_")))
-            QVERIFY2(!QFile::exists(name), qPrintable(name));
-    }
+    const QStringList written = QDir::current().entryList({"r_*"}, QDir::Files);
+    QVERIFY2(written.isEmpty(), qPrintable(written.join(' ')));
 }
 
 void TestRun::memoryRoomDecidesTheRun()
 {
-    ModalDialogCloser closer;
-    RunWindow w;
-    w.setRecording(sampleUpTo(10.0));
-    w.nameResults(QStringLiteral("memory"));
-    const qint64 estimate = w.window.estimateRunMemory(1000);
+    Harness h;
+    h.setRecording(sampleUpTo(10.0));
+    h.nameResults(QStringLiteral("memory"));
+    const qint64 estimate = h.window->estimateRunMemory(1000);
     QVERIFY2(estimate > 1000 * 1500, qPrintable(QString::number(estimate))); // rows of 104 cells
+    h.click("plotAButton");
+    QVERIFY(h.window->estimateRunMemory(1000) > estimate); // and 27 graphs
+    for (QWidget *window : QApplication::topLevelWidgets())
+        window->close();
 
-    w.window.setMemoryRoom(estimate - 1);
-    w.run->trigger();
-    QCOMPARE(closer.closedTexts().size(), 1);
-    const QString warning = closer.closedTexts().first();
-    QVERIFY2(warning.contains(QStringLiteral("1000 steps and hold about %1 MB")
-                                  .arg(estimate / 1048576.0, 0, 'f', 1)),
-             qPrintable(warning));
-    QCOMPARE(w.status->text(), QStringLiteral("-----"));
-    for (int k = 0; k < 5; ++k)
-        QVERIFY(!QFile::exists(w.result(k)));
+    h.window->setMemoryRoom(estimate - 1);
+    h.trigger("actionRun");
+    QCOMPARE(h.warnings().size(), 1);
+    QVERIFY2(h.warnings().first().contains(
+                 QStringLiteral("1000 steps and hold about %1 MB").arg(estimate / 1048576.0, 0, 'f', 1)),
+             qPrintable(h.warnings().first()));
+    QCOMPARE(h.status(), QStringLiteral("-----"));
+    QCOMPARE(h.results(), QVector<QByteArray>(5));
 
-    closer.clear();
-    w.window.setMemoryRoom(estimate);
-    w.run->trigger();
-    QCOMPARE(closer.closedTexts(), QStringList());
-    QCOMPARE(readRows(w.result(4)).size(), 997);
-}
-
-void TestRun::recordingTooShortForAStepWritesEmptyFiles()
-{
-    ModalDialogCloser closer;
-    RunWindow w;
-    w.setRecording(sampleUpTo(0.0) + "0.03" + sampleUpTo(0.0).split('\n').at(1).mid(3) + '\n');
-    w.nameResults(QStringLiteral("tiny"));
-    w.run->trigger();
-    QCOMPARE(closer.closedTexts(), QStringList());
-    for (int k = 0; k < 5; ++k) {
-        QVERIFY(QFile::exists(w.result(k)));
-        QCOMPARE(readAll(w.result(k)), QByteArray());
-    }
+    h.closer.clear();
+    h.window->setMemoryRoom(estimate);
+    h.trigger("actionRun");
+    QCOMPARE(h.warnings(), QStringList());
+    QCOMPARE(readRows(h.result(4)->text()).size(), 997);
 }
 
 void TestRun::nonFiniteStopsTheRun_data()
@@ -374,23 +290,21 @@ void TestRun::nonFiniteStopsTheRun()
 {
     QFETCH(double, nanFrom);
     QFETCH(QVector<int>, kept);
-    ModalDialogCloser closer;
-    RunWindow w;
-    w.setRecording(sampleUpTo(10.0, nanFrom, 16));
-    w.nameResults(QStringLiteral("cut"));
-    w.run->trigger();
+    Harness h;
+    h.setRecording(sampleUpTo(10.0, nanFrom, 16));
+    h.nameResults(QStringLiteral("cut"));
+    h.trigger("actionRun");
 
-    const int steps = readRows(w.result(0)).size();
+    const int steps = readRows(h.result(0)->text()).size();
     QVERIFY2(kept.contains(steps), qPrintable(QString::number(steps)));
-    QCOMPARE(closer.closedTexts().size(), 1);
-    const QString text = closer.closedTexts().first();
-    QVERIFY2(text.contains(QStringLiteral("stopped at t = %1 s").arg((steps + 1) * 0.01)),
-             qPrintable(text));
-    QVERIFY2(text.contains(steps ? QStringLiteral("cut short") : QStringLiteral("No result file")),
+    QCOMPARE(h.warnings().size(), 1);
+    const QString text = h.warnings().first();
+    QVERIFY2(text.contains(QStringLiteral("stopped at t = %1 s").arg((steps + 1) * 0.01))
+                 && text.contains(steps ? QStringLiteral("cut short") : QStringLiteral("No result file")),
              qPrintable(text));
     for (int k = 0; k < 5; ++k) {
-        const QVector<QVector<double>> rows = readRows(w.result(k));
-        QCOMPARE(QFile::exists(w.result(k)), steps > 0);
+        const QVector<QVector<double>> rows = readRows(h.result(k)->text());
+        QCOMPARE(QFile::exists(h.result(k)->text()), steps > 0);
         QCOMPARE(rows.size(), steps);
         for (const QVector<double> &row : rows) {
             for (double v : row)
@@ -399,172 +313,112 @@ void TestRun::nonFiniteStopsTheRun()
     }
 }
 
-void TestRun::halfTimestepCoversWholeRecording()
-{
-    ModalDialogCloser closer;
-    RunWindow w;
-    w.setRecording(sampleUpTo(10.0));
-    w.nameResults(QStringLiteral("half"));
-    // Typed into the cell, its editor still open when Run is chosen.
-    w.window.show();
-    w.table->editItem(w.table->item(1, 1));
-    auto *editor = w.table->viewport()->findChild<QLineEdit *>();
-    QVERIFY(editor);
-    editor->selectAll();
-    QTest::keyClicks(editor, QStringLiteral("0.005"));
-    QCOMPARE(w.table->item(1, 1)->text(), QStringLiteral("0.01"));
-    w.run->trigger();
-    QCOMPARE(closer.closedTexts(), QStringList());
-    for (int k = 0; k < 5; ++k) {
-        const QVector<QVector<double>> rows = readRows(w.result(k));
-        QCOMPARE(rows.size(), 1997);
-        QCOMPARE(rows.first()[0], 0.005);
-        QCOMPARE(rows.last()[0], 1997 * 0.005);
-    }
-}
-
-void TestRun::progressEndsAt99ForSixThousandSteps()
-{
-    ModalDialogCloser closer;
-    RunWindow w;
-    w.setRecording(sampleUpTo(60.0));
-    w.nameResults(QStringLiteral("sixty"));
-    for (int k = 1; k < 5; ++k)
-        w.fields[k]->clear();
-    w.run->trigger();
-    QCOMPARE(w.progress->value(), 99);
-    const QVector<QVector<double>> rows = readRows(w.result(0));
-    QCOMPARE(rows.size(), 5997);
-    QCOMPARE(rows.last()[0], 5997 * 0.01);
-    for (int k = 1; k < 5; ++k)
-        QVERIFY(!QFile::exists(QStringLiteral("sixty_") + referenceNames[k]));
-}
-
 void TestRun::unwritableResultFileIsReported()
 {
-    ModalDialogCloser closer;
-    RunWindow w;
-    w.setRecording(sampleUpTo(5.0));
-    w.nameResults(QStringLiteral("write"));
+    Harness h;
+    h.setRecording(sampleUpTo(5.0));
+    h.nameResults(QStringLiteral("write"));
     QDir().mkpath(QStringLiteral("a-folder"));
-    w.fields[1]->setText(QStringLiteral("no-such-folder/cg.csv"));
-    w.fields[3]->setText(QStringLiteral("a-folder"));
-    w.run->trigger();
+    h.result(1)->setText(QStringLiteral("no-such-folder/cg.csv"));
+    h.result(3)->setText(QStringLiteral("a-folder"));
+    h.trigger("actionRun");
 
-    QCOMPARE(closer.closedTexts().size(), 1);
-    const QString text = closer.closedTexts().first();
-    QVERIFY2(text.startsWith(QStringLiteral("Simulation Failed: Cannot write result file "
-                                            "no-such-folder/cg.csv:")),
+    QCOMPARE(h.warnings().size(), 1);
+    const QString text = h.warnings().first();
+    QVERIFY2(text.startsWith(QStringLiteral("Simulation Failed: Cannot write result file no-such-folder/cg.csv:"))
+                 && text.contains(QStringLiteral("Cannot write result file a-folder:")),
              qPrintable(text));
-    QVERIFY2(text.contains(QStringLiteral("Cannot write result file a-folder:")), qPrintable(text));
-    for (int k : {0, 2, 4})
-        QCOMPARE(readRows(w.result(k)).size(), 497);
     QVERIFY(QFileInfo(QStringLiteral("a-folder")).isDir());
-
-    // Fields of written files no longer show them as missing; the others do.
-    for (int k : {0, 2, 4})
-        QVERIFY(static_cast<FileDropLineEdit *>(w.fields[k])->fileExists());
-    QVERIFY(!static_cast<FileDropLineEdit *>(w.fields[1])->fileExists());
-}
-
-void TestRun::cancelWritesNothingAndNextRunStartsEmpty()
-{
-    ModalDialogCloser closer;
-    RunWindow w;
-    w.setRecording(sampleUpTo(20.0));
-    w.nameResults(QStringLiteral("cancel"));
-    {
-        DuringRun press(w, 30, [&]() {
-            w.cancel->click();
-            return true;
-        });
-        w.run->trigger();
-    }
-    QCOMPARE(closer.closedTexts(), QStringList());
-    QCOMPARE(w.status->text(), QStringLiteral("Running Sim"));
-    QVERIFY(w.progress->value() >= 30 && w.progress->value() < 99);
-    for (int k = 0; k < 5; ++k)
-        QVERIFY(!QFile::exists(w.result(k)));
-
-    w.run->trigger();
+    // The others are written, and their fields no longer show them missing.
     for (int k = 0; k < 5; ++k) {
-        const QVector<QVector<double>> rows = readRows(w.result(k));
-        QCOMPARE(rows.size(), 1997);
-        QCOMPARE(rows.first()[0], 0.01);
+        const bool written = k % 2 == 0;
+        QCOMPARE(readRows(h.result(k)->text()).size(), written ? 497 : 0);
+        QCOMPARE(static_cast<FileDropLineEdit *>(h.result(k))->fileExists(), k != 1);
     }
 }
 
-void TestRun::twoRunsEachWriteTheirOwnRows()
+void TestRun::cancelWritesNothingAndEachRunWritesItsOwnRows()
 {
-    ModalDialogCloser closer;
-    RunWindow w;
-    w.setRecording(sampleUpTo(8.0));
-    w.nameResults(QStringLiteral("first"));
-    w.run->trigger();
-    QByteArray first[5];
-    for (int k = 0; k < 5; ++k)
-        first[k] = readAll(w.result(k));
-    w.run->trigger();
-    for (int k = 0; k < 5; ++k) {
-        QCOMPARE(readAll(w.result(k)), first[k]);
-        QCOMPARE(readRows(w.result(k)).size(), 797);
-    }
-    QCOMPARE(closer.closedTexts(), QStringList());
+    Harness h;
+    h.setRecording(sampleUpTo(20.0));
+    h.nameResults(QStringLiteral("cancel"));
+    h.runWhile(30, [&]() {
+        h.click("cancelButton");
+        return true;
+    });
+    QCOMPARE(h.warnings(), QStringList());
+    QCOMPARE(h.status(), QStringLiteral("Running Sim"));
+    QVERIFY(h.progress() >= 30 && h.progress() < 99);
+    QCOMPARE(h.results(), QVector<QByteArray>(5));
+
+    h.trigger("actionRun");
+    const QVector<QByteArray> first = h.results();
+    QCOMPARE(readRows(h.result(0)->text()).size(), 1997);
+    QCOMPARE(readRows(h.result(4)->text()).first()[0], 0.01);
+    h.trigger("actionRun");
+    QCOMPARE(h.results(), first);
 }
 
 void TestRun::namesAreReadWhenTheRunStarts()
 {
-    ModalDialogCloser closer;
-    RunWindow w;
-    w.setRecording(sampleUpTo(8.0));
-    w.nameResults(QStringLiteral("start"));
-    w.fields[2]->clear();
-    QFile::remove(QStringLiteral("late_link.csv"));
-    QFile::remove(QStringLiteral("late_error.csv"));
-    {
-        DuringRun edit(w, 20, [&]() {
-            w.fields[0]->setText(QStringLiteral("late_link.csv"));
-            w.fields[2]->setText(QStringLiteral("late_error.csv"));
-            return true;
-        });
-        w.run->trigger();
-    }
+    Harness h;
+    h.setRecording(sampleUpTo(8.0));
+    h.nameResults(QStringLiteral("start"));
+    h.result(2)->clear();
+    h.runWhile(20, [&]() {
+        h.result(0)->setText(QStringLiteral("late_link.csv"));
+        h.result(2)->setText(QStringLiteral("late_error.csv"));
+        return true;
+    });
     QCOMPARE(readRows(QStringLiteral("start_link.csv")).size(), 797);
-    QVERIFY(!QFile::exists(QStringLiteral("late_link.csv")));
-    QVERIFY(!QFile::exists(QStringLiteral("late_error.csv")));
-    QVERIFY(!QFile::exists(QStringLiteral("start_error.csv")));
+    QCOMPARE(QDir::current().entryList({"*error*", "late*"}, QDir::Files), QStringList());
 }
 
-void TestRun::runPressedDuringARunChangesNothing()
+void TestRun::commandPressedDuringARunChangesNothing_data()
 {
-    ModalDialogCloser closer;
-    RunWindow w;
-    w.setRecording(sampleUpTo(10.0));
-    w.nameResults(QStringLiteral("calm"));
-    w.run->trigger();
-    QByteArray undisturbed[5];
-    for (int k = 0; k < 5; ++k)
-        undisturbed[k] = readAll(w.result(k));
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("label"); // a label the command would change, if any
+    QTest::newRow("Run") << "actionRun" << QString();
+    QTest::newRow("Show") << "actionShow" << QString();
+    QTest::newRow("Compute All") << "computeAllButton" << "computePoseLabel";
+    QTest::newRow("RK4 Sim UT") << "rk4Button" << "simLabel";
+    QTest::newRow("Test FourBar Init") << "testInitButton" << "initLabel";
+}
 
-    w.nameResults(QStringLiteral("pressed"));
+void TestRun::commandPressedDuringARunChangesNothing()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, label);
+    Harness h;
+    h.copyReferenceTables();
+    h.setRecording(sampleUpTo(10.0));
+    h.nameResults(QStringLiteral("calm"));
+    h.trigger("actionRun");
+    const QVector<QByteArray> undisturbed = h.results();
+    const QString labelText = label.isEmpty() ? QString() : h.get<QLabel>(qPrintable(label))->text();
+
+    // The table is edited once the run has begun, and the command pressed at
+    // 10, 20, ... 90 percent from inside the run's own event processing.
+    h.nameResults(QStringLiteral("pressed"));
     int presses = 0;
-    {
-        // Run again at 10, 20, ... 90 percent, from inside the run's own
-        // event processing.
-        DuringRun press(w, 0, [&]() {
-            if (w.progress->value() >= 10 * (presses + 1)) {
-                ++presses;
-                w.run->trigger();
-            }
-            return presses == 9;
-        });
-        w.run->trigger();
-    }
+    h.runWhile(1, [&]() {
+        h.setValue(2, QStringLiteral("120"));
+        if (h.progress() >= 10 * (presses + 1)) {
+            ++presses;
+            if (command.startsWith(QLatin1String("action")))
+                h.trigger(qPrintable(command));
+            else
+                h.click(qPrintable(command));
+        }
+        return presses == 9;
+    });
     QCOMPARE(presses, 9);
-    QCOMPARE(closer.closedTexts(), QStringList());
-    QCOMPARE(w.progress->value(), 99);
-    for (int k = 0; k < 5; ++k)
-        QCOMPARE(readAll(w.result(k)), undisturbed[k]);
+    QCOMPARE(h.warnings(), QStringList());
+    QCOMPARE(h.progress(), 99);
+    QCOMPARE(h.results(), undisturbed);
+    QVERIFY(!theView()->isVisible());
+    if (!label.isEmpty())
+        QCOMPARE(h.get<QLabel>(qPrintable(label))->text(), labelText);
 }
 
 QTEST_MAIN(TestRun)

@@ -20,6 +20,11 @@ void ModalDialogCloser::closeActiveModal()
     QWidget *modal = QApplication::activeModalWidget();
     if (!modal)
         return;
+    if (m_answer && modal != m_answered) {
+        m_answered = modal;
+        m_answer(modal);
+        return;
+    }
     if (auto *box = qobject_cast<QMessageBox *>(modal))
         m_texts << box->windowTitle() + QStringLiteral(": ") + box->text();
     if (auto *dialog = qobject_cast<QDialog *>(modal))

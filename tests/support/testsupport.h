@@ -4,13 +4,19 @@
 #include <QColor>
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+#include <QWidget>
 
-// Closes every modal dialog as soon as it opens, so that no test can hang on a
+#include <functional>
+
+// Closes every modal dialog soon after it opens, so that no test can hang on a
 // message box or a file dialog. The texts of the closed message boxes are kept
 // ("title: text") so that tests can check what the user would have been told.
+// A test may answer dialogs itself: the answer is offered each modal widget
+// once, and a widget it leaves open is closed at the next look.
 class ModalDialogCloser : public QObject
 {
     Q_OBJECT
@@ -19,6 +25,7 @@ public:
 
     QStringList closedTexts() const { return m_texts; }
     void clear() { m_texts.clear(); }
+    void setAnswer(std::function<void(QWidget *)> answer) { m_answer = std::move(answer); }
 
 private slots:
     void closeActiveModal();
@@ -26,6 +33,8 @@ private slots:
 private:
     QTimer m_timer;
     QStringList m_texts;
+    std::function<void(QWidget *)> m_answer;
+    QPointer<QWidget> m_answered;
 };
 
 namespace testsupport {
