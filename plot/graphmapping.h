@@ -23,8 +23,12 @@ public:
     bool isDrawable() const;
 
     // Whether the segment from a sample at ta to one at tb is drawn: only
-    // segments wholly inside the time window are.
-    bool showsSegment(double ta, double tb) const { return !(ta < m_tStart) && !(tb > m_tEnd); }
+    // when both samples lie in the time window, whichever comes first (a
+    // later run's times start again, and the step back to them from far
+    // right of the window must not cross the band).
+    bool showsSegment(double ta, double tb) const { return contains(ta) && contains(tb); }
+    // Whether time t lies in the window, ends included.
+    bool contains(double t) const { return m_tStart <= t && t <= m_tEnd; }
 
     double x(double t) const { return (t - m_tStart) * m_pixelsPerSecond; }
     double y(double v) const { return clamp((v - m_yMid) * m_yScale, m_yTop, m_yBottom); }

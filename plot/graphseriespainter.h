@@ -12,10 +12,11 @@ class QPainter;
 
 // Draws one series of a graph as line segments between consecutive samples.
 //
-// A segment is drawn when both of its samples lie in the time window, the
-// earlier one not before its start and the later one not after its end; the
+// A segment is drawn when both of its samples lie in the time window. The
 // series may run backwards in time (a second run appends samples that start
-// again from the beginning), and its segments are then drawn just the same.
+// again from the beginning): each run's samples are then drawn where their
+// times fall, and the step back from one run to the next only where the
+// window holds both of its ends.
 //
 // Thinned drawing joins the drawn segments into polylines and, where several
 // consecutive points fall into one pixel column, keeps only the first, the

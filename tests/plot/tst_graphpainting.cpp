@@ -127,7 +127,7 @@ private slots:
     void thinningKeepsFewPointsPerColumn();
     void repaintedPathIsTheFreshPath_data();
     void repaintedPathIsTheFreshPath();
-    void restartedSeriesIsWalkedWhole();
+    void laterRunDrawsNothingBeyondTheAxis();
     void thinnedPictureMatchesEverySegment_data();
     void thinnedPictureMatchesEverySegment();
     void savesPictureForPeople();
@@ -438,24 +438,42 @@ void TestGraphPainting::repaintedPathIsTheFreshPath()
     QCOMPARE(paintedPolylines(painted), expected);
 }
 
-void TestGraphPainting::restartedSeriesIsWalkedWhole()
+void TestGraphPainting::laterRunDrawsNothingBeyondTheAxis()
 {
-    // Times that start again are not looked up in the window; every segment
-    // the window shows is drawn.
+    // A run of 120 s, then one of 30 s with other values: the live window
+    // shows -30 .. 30 s, from x = 190 (0 s) to the y axis at x = 340, 5 px
+    // per second, 3 px per unit around y = 100.
     TestGraph graph;
     graph.setLiveMode(true);
-    graph.resize(600, 200);
-    feedPainting(graph, noisySamples(9000, 3), 0, 9000);
-    feedPainting(graph, noisySamples(4000, 4), 0, 4000);
+    graph.resize(400, 200);
+    const auto firstRun = [](double t) { return 10.0 * std::sin(2.0 * M_PI * t / 40.0); };
+    for (int i = 1; i <= 12000; ++i)
+        graph.add(i * 0.01, firstRun(i * 0.01));
+    renderImage(graph);
+    for (int i = 1; i <= 3000; ++i)
+        graph.add(i * 0.01, -25.0 + i * 0.01 / 6.0);
 
-    const GraphSeriesPainter painter(graph.getSeriesMapping());
-    QVector<QPolygonF> expected = painter.thinnedPolylines(graph.getDataPoint(0), graph.getDataCount());
-    // one polyline from the end of the first run back to the start of the
-    // second and on through it
-    QCOMPARE(expected.size(), 2);
-    for (QPolygonF &polyline : expected)
-        polyline.translate(60, 100);
-    QCOMPARE(paintedPolylines(graph), expected);
+    const auto isData = [](QRgb c) { return qBlue(c) > qRed(c) + 20; };
+    for (bool everySegment : {false, true}) {
+        graph.setEverySegmentDrawing(everySegment);
+        const QImage image = renderImage(graph);
+        // the newest sample lies on the axis and may touch the 2 px beside it
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 343; x < image.width(); ++x) {
+                if (isData(image.pixel(x, y)))
+                    QFAIL(qPrintable(testsupport::describe(QPoint(x, y), image.pixel(x, y))));
+            }
+        }
+        // the first run's samples inside the window are drawn where they fall
+        for (int t = 1; t < 30; ++t) {
+            const QPoint at(190 + 5 * t, int(100 - 3 * firstRun(t)));
+            bool drawn = false;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    drawn = drawn || isData(image.pixel(at + QPoint(dx, dy)));
+            QVERIFY2(drawn, qPrintable(QStringLiteral("%1 s").arg(t)));
+        }
+    }
 }
 
 void TestGraphPainting::thinnedPictureMatchesEverySegment_data()
