@@ -536,25 +536,37 @@ void GuiGraphWidget::drawSeries(QPainter &painter, const GraphSeriesPainter &ser
                                 const GraphMapping &mapping, const SampleSeries &series,
                                 SeriesBucketCache &cache)
 {
-    if (m_seriesDetail == GraphSeriesPainter::Detail::Thinned) {
-        QPolygonF path;
-        if (cache.thinnedPath(series, mapping, path)) {
-            if (path.size() >= 2)
-                painter.drawPolyline(path);
-            return;
+    if (m_seriesDetail == GraphSeriesPainter::Detail::EverySegment) {
+        // the reference: every pair of consecutive samples is looked at
+        seriesPainter.draw(painter, series.constData(), series.size(), m_seriesDetail);
+        return;
+    }
+    QVector<QPolygonF> paths;
+    if (cache.thinnedPaths(series, mapping, paths)) {
+        for (const QPolygonF &path : qAsConst(paths))
+            painter.drawPolyline(path);
+        return;
+    }
+    // Only samples inside the window belong to a drawn segment. Those of each
+    // stretch are found by time and drawn in one pass where they run on into
+    // the next stretch's, so that the step from one to the other is judged
+    // like any other segment.
+    const auto drawRange = [&](int begin, int end) {
+        if (end - begin >= 2)
+            seriesPainter.draw(painter, series.constData() + begin, end - begin, m_seriesDetail);
+    };
+    int begin = 0;
+    int end = 0;
+    for (int s = 0; s < series.stretchCount(); ++s) {
+        const int first = series.lowerBound(mapping.tStart(), series.stretchBegin(s), series.stretchEnd(s));
+        const int last = series.upperBound(mapping.tEnd(), first, series.stretchEnd(s));
+        if (first != end) {
+            drawRange(begin, end);
+            begin = first;
         }
+        end = last;
     }
-    // A series whose times run back (after a second run) is walked whole.
-    int first = 0;
-    int end = series.size();
-    if (series.isAscending()) {
-        // Only the samples from the window's start to its end can belong to
-        // a segment that is drawn; find them instead of walking them all.
-        first = series.lowerBound(mapping.tStart());
-        end = series.upperBound(mapping.tEnd());
-    }
-    if (end - first >= 2)
-        seriesPainter.draw(painter, series.constData() + first, end - first, m_seriesDetail);
+    drawRange(begin, end);
 }
 
 void GuiGraphWidget::updateDataValueOnly(QPainter &painter)

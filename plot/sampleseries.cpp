@@ -3,38 +3,32 @@
 #include <algorithm>
 #include <cmath>
 
-bool SampleSeries::descendsAt(int storageIndex) const
-{
-    return !(m_samples.at(storageIndex).getTime() >= m_samples.at(storageIndex - 1).getTime());
-}
-
 void SampleSeries::append(const BaseDataPoint &sample)
 {
+    // also a new stretch when either time is not a number
+    if (isEmpty() || !(sample.getTime() >= last().getTime()))
+        m_stretchStarts.push_back(m_appended);
     m_samples.append(sample);
-    const bool descends = size() >= 2 && descendsAt(m_samples.size() - 1);
-    const bool nanValue = std::isnan(sample.getValue());
-    if (descends)
-        ++m_descents;
-    if (nanValue)
+    ++m_appended;
+    if (std::isnan(sample.getValue()))
         ++m_nanValues;
-    if (descends || nanValue)
-        ++m_epoch;
 }
 
 void SampleSeries::removeFirst()
 {
     if (isEmpty())
         return;
-    if (size() >= 2 && descendsAt(m_head + 1))
-        --m_descents;
-    else if (size() == 1)
-        m_descents = 0;
     if (std::isnan(first().getValue()))
         --m_nanValues;
     ++m_head;
     if (m_head == m_samples.size()) {
         clear();
-    } else if (m_head >= 1024 && m_head >= size()) {
+        return;
+    }
+    // the first stretch is gone once the second one begins at the front
+    if (m_stretchStarts.size() >= 2 && m_stretchStarts[1] <= firstNumber())
+        m_stretchStarts.pop_front();
+    if (m_head >= 1024 && m_head >= size()) {
         m_samples.remove(0, m_head);
         m_head = 0;
     }
@@ -44,23 +38,32 @@ void SampleSeries::clear()
 {
     m_samples.clear();
     m_head = 0;
-    m_descents = 0;
+    m_stretchStarts.clear();
     m_nanValues = 0;
-    ++m_epoch;
 }
 
-int SampleSeries::lowerBound(double t) const
+int SampleSeries::stretchBegin(int s) const
 {
-    const BaseDataPoint *begin = constData();
-    const BaseDataPoint *found = std::lower_bound(begin, begin + size(), t,
+    return int(std::max<qint64>(0, m_stretchStarts[s] - firstNumber()));
+}
+
+int SampleSeries::stretchEnd(int s) const
+{
+    return s + 1 < stretchCount() ? int(m_stretchStarts[s + 1] - firstNumber()) : size();
+}
+
+int SampleSeries::lowerBound(double t, int begin, int end) const
+{
+    const BaseDataPoint *samples = constData();
+    const BaseDataPoint *found = std::lower_bound(samples + begin, samples + end, t,
         [](const BaseDataPoint &p, double time) { return p.getTime() < time; });
-    return int(found - begin);
+    return int(found - samples);
 }
 
-int SampleSeries::upperBound(double t) const
+int SampleSeries::upperBound(double t, int begin, int end) const
 {
-    const BaseDataPoint *begin = constData();
-    const BaseDataPoint *found = std::upper_bound(begin, begin + size(), t,
+    const BaseDataPoint *samples = constData();
+    const BaseDataPoint *found = std::upper_bound(samples + begin, samples + end, t,
         [](double time, const BaseDataPoint &p) { return time < p.getTime(); });
-    return int(found - begin);
+    return int(found - samples);
 }

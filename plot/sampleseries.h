@@ -5,6 +5,8 @@
 
 #include <QVector>
 
+#include <deque>
+
 // The samples of one graph series in arrival order, held contiguously.
 //
 // A live graph drops its oldest sample for every new one once its history is
@@ -12,6 +14,11 @@
 // sample each time, so the front is only marked as gone and the storage is
 // compacted once the gone part is as large as the rest (constant cost per
 // sample on average).
+//
+// The samples fall into stretches: runs in which every time is at least the
+// one before. A second run appends times that start again and so begins a
+// new stretch; a time that is not a number is a stretch of its own. Within a
+// stretch, samples can be found by time.
 class SampleSeries
 {
 public:
@@ -30,32 +37,33 @@ public:
     void reserve(int count) { m_samples.reserve(m_head + count); }
     void clear();
 
-    // Whether every sample's time is at least that of the one before (a
-    // second run appends times that start again, and then it is not; nor
-    // is a series with a time that is not a number).
-    bool isAscending() const { return m_descents == 0; }
-    // For an ascending series: the first index whose time is not below t,
-    // and the first whose time is above t (size() when there is none).
-    int lowerBound(double t) const;
-    int upperBound(double t) const;
+    // Stretch s holds the samples stretchBegin(s) .. stretchEnd(s) - 1.
+    int stretchCount() const { return int(m_stretchStarts.size()); }
+    int stretchBegin(int s) const;
+    int stretchEnd(int s) const;
+    // Names stretch s for as long as it is kept, also while its oldest
+    // samples are removed; a later stretch never gets the same name.
+    qint64 stretchKey(int s) const { return m_stretchStarts[s]; }
+
+    // Within samples begin .. end - 1 of one stretch: the first index whose
+    // time is not below t, and the first whose time is above t (end when
+    // there is none).
+    int lowerBound(double t, int begin, int end) const;
+    int upperBound(double t, int begin, int end) const;
 
     // Whether a kept sample's value is not a number.
     bool hasNanValue() const { return m_nanValues > 0; }
-    // Changes whenever the series is cleared or gains a sample that goes back
-    // in time or whose value is not a number: what was derived from the
-    // samples of one epoch stays true of them while it lasts.
-    quint32 epoch() const { return m_epoch; }
 
 private:
-    // Whether the step from sample index i - 1 to i (in storage) goes back
-    // in time, or involves a time that is not a number.
-    bool descendsAt(int storageIndex) const;
+    // Sequence number of sample 0: samples are numbered in order of arrival
+    // over the series' whole life.
+    qint64 firstNumber() const { return m_appended - size(); }
 
     QVector<BaseDataPoint> m_samples;
     int m_head = 0;      // samples before this index are gone
-    int m_descents = 0;  // steps back in time among the kept samples
+    qint64 m_appended = 0; // samples ever appended
+    std::deque<qint64> m_stretchStarts; // sequence numbers of the stretches' first samples
     int m_nanValues = 0; // kept samples whose value is not a number
-    quint32 m_epoch = 0;
 };
 
 #endif // SAMPLESERIES_H

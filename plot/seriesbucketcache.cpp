@@ -57,7 +57,7 @@ void SeriesBucketCache::Bucket::appendTo(QPolygonF &path, const GraphMapping &ma
 
 void SeriesBucketCache::clear()
 {
-    m_buckets.clear();
+    m_stretches.clear();
     m_pixelsPerSecond = 0.0;
 }
 
@@ -83,57 +83,93 @@ SeriesBucketCache::Bucket SeriesBucketCache::collect(const SampleSeries &series,
     return bucket;
 }
 
-bool SeriesBucketCache::thinnedPath(const SampleSeries &series, const GraphMapping &mapping, QPolygonF &path)
+bool SeriesBucketCache::thinnedPaths(const SampleSeries &series, const GraphMapping &mapping,
+                                     QVector<QPolygonF> &paths)
 {
-    path.clear();
+    paths.clear();
     const double pps = mapping.pixelsPerSecond();
     const double reach = std::max(std::abs(mapping.tStart()), std::abs(mapping.tEnd())) * pps;
-    if (!series.isAscending() || series.hasNanValue() || !(reach < kMaxBucketNumber)) {
+    if (series.hasNanValue() || !(reach < kMaxBucketNumber)) {
         clear();
         return false;
     }
-    if (pps != m_pixelsPerSecond || series.epoch() != m_epoch) {
-        m_buckets.clear();
+    if (pps != m_pixelsPerSecond) {
+        m_stretches.clear();
         m_pixelsPerSecond = pps;
-        m_epoch = series.epoch();
     }
 
-    const int first = series.lowerBound(mapping.tStart());
-    const int end = series.upperBound(mapping.tEnd());
-    if (end - first < 2)
-        return true;
+    std::deque<StretchBuckets> previous;
+    previous.swap(m_stretches);
+    auto reuse = previous.begin();
+    QPolygonF path;
+    for (int s = 0; s < series.stretchCount(); ++s) {
+        const int begin = series.stretchBegin(s);
+        const int end = series.stretchEnd(s);
+        if (s > 0) {
+            // the step back in time from the stretch before, drawn only
+            // where the window holds both of its ends
+            const BaseDataPoint &a = series.at(begin - 1);
+            const BaseDataPoint &b = series.at(begin);
+            if (mapping.showsSegment(a.getTime(), b.getTime())) {
+                paths.append(QPolygonF(QVector<QPointF>{
+                    QPointF(mapping.x(a.getTime()), mapping.y(a.getValue())),
+                    QPointF(mapping.x(b.getTime()), mapping.y(b.getValue()))}));
+            }
+        }
+        const int first = series.lowerBound(mapping.tStart(), begin, end);
+        const int last = series.upperBound(mapping.tEnd(), first, end);
+        if (last - first < 2)
+            continue;
+        const qint64 key = series.stretchKey(s);
+        while (reuse != previous.end() && reuse->key < key)
+            ++reuse;
+        StretchBuckets kept;
+        if (reuse != previous.end() && reuse->key == key)
+            kept = std::move(*reuse++);
+        kept.key = key;
+        stretchPath(series, first, last, kept, mapping, path);
+        if (path.size() >= 2)
+            paths.append(path);
+        m_stretches.push_back(std::move(kept));
+    }
+    return true;
+}
+
+void SeriesBucketCache::stretchPath(const SampleSeries &series, int first, int end, StretchBuckets &kept,
+                                    const GraphMapping &mapping, QPolygonF &path) const
+{
+    path.clear();
     const qint64 head = bucketOf(series.at(first).getTime());
     const qint64 tail = bucketOf(series.at(end - 1).getTime());
 
     // The kept buckets are those strictly between the end buckets, which the
     // window may cut or new samples may still join.
-    // A live window only moves on, dropping buckets at the front and adding
+    // A live window mostly moves on, dropping buckets at the front and adding
     // new ones at the back; any other move starts afresh.
-    const auto keptEnd = [this]() { return m_firstBucket + qint64(m_buckets.size()); };
-    if (m_firstBucket > head + 1 || keptEnd() < head + 1 || keptEnd() > tail) {
-        m_buckets.clear();
-        m_firstBucket = head + 1;
+    std::deque<Bucket> &buckets = kept.buckets;
+    if (kept.firstBucket > head + 1 || kept.keptEnd() < head + 1 || kept.keptEnd() > tail) {
+        buckets.clear();
+        kept.firstBucket = head + 1;
     }
-    while (!m_buckets.empty() && m_firstBucket < head + 1) {
-        m_buckets.pop_front();
-        ++m_firstBucket;
+    while (!buckets.empty() && kept.firstBucket < head + 1) {
+        buckets.pop_front();
+        ++kept.firstBucket;
     }
 
     int index = first;
     const Bucket headBucket = collect(series, index, end, head);
-    if (keptEnd() < tail) {
-        int next = firstInBucket(series, index, end, keptEnd());
-        for (qint64 b = keptEnd(); b < tail; ++b)
-            m_buckets.push_back(collect(series, next, end, b));
+    if (kept.keptEnd() < tail) {
+        int next = firstInBucket(series, index, end, kept.keptEnd());
+        for (qint64 b = kept.keptEnd(); b < tail; ++b)
+            buckets.push_back(collect(series, next, end, b));
     }
 
-    path.reserve(4 * (int(m_buckets.size()) + 2));
+    path.reserve(4 * (int(buckets.size()) + 2));
     headBucket.appendTo(path, mapping);
-    for (const Bucket &bucket : m_buckets)
+    for (const Bucket &bucket : buckets)
         bucket.appendTo(path, mapping);
     if (tail != head) {
         int tailIndex = firstInBucket(series, index, end, tail);
         collect(series, tailIndex, end, tail).appendTo(path, mapping);
     }
-    return true;
 }

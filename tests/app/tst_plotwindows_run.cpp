@@ -1,8 +1,9 @@
 // The plot windows during simulation runs: every visible window gets one
-// sample per graph and step, equal to the independent reference results; a
-// window closed during a run has a gap, one never opened gets nothing; a run
-// stopped by numbers that are not finite plots only finite ones. Pictures of
-// the error and acceleration windows are left under the build folder.
+// sample per graph and step, equal to the independent reference results, and
+// keeps them through later runs; a window closed during a run has a gap, one
+// never opened gets nothing; a run stopped by numbers that are not finite
+// plots only finite ones. Pictures of the error and acceleration windows are
+// left under the build folder.
 #include "apptestsupport.h"
 #include "guigraphwidget.h"
 #include "marvekdev.h"
@@ -114,6 +115,7 @@ private slots:
     void everyGraphGotOneSamplePerStep();
     void samplesEqualTheReferenceRun();
     void picturesOfErrorsAndAccelerations();
+    void laterRunsKeepEarlierSamples();
     void cleanupTestCase();
 
     void closedWindowHasAGapUnopenedGetsNothing();
@@ -214,6 +216,23 @@ void TestPlotWindowsRun::picturesOfErrorsAndAccelerations()
                 colours.insert(graphPicture.pixel(x, y));
         }
         QVERIFY2(colours.size() > 3, qPrintable(QString::number(colours.size())));
+    }
+}
+
+void TestPlotWindowsRun::laterRunsKeepEarlierSamples()
+{
+    // Two more runs (the last use of the shared run): each graph holds all
+    // three, one after the other.
+    ModalDialogCloser closer;
+    m_full->run();
+    m_full->run();
+    QCOMPARE(closer.closedTexts(), QStringList());
+    std::vector<int> expected;
+    for (int i = 0; i < 3 * steps; ++i)
+        expected.push_back(i % steps + 1);
+    for (Plot plot : {PlotX, PlotQ, PlotU, PlotE, PlotA}) {
+        for (GuiGraphWidget *graph : graphs(m_full->window(plot)))
+            QVERIFY(sampleSteps(graph) == expected);
     }
 }
 

@@ -201,48 +201,41 @@ void TestGraphIntake::staticModeKeepsEverything()
 
 void TestGraphIntake::seriesKnowsWhenTimesRunBackwards()
 {
+    // Stretches are runs of times that do not decrease (a second run starts
+    // again); a time that is not a number stands alone.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
     SampleSeries series;
-    for (double t : {0.0, 1.0, 1.0, 2.0})
+    for (double t : {0.0, 1.0, 1.0, 2.0, 0.5, 3.0, nan, 4.0})
         series.append(BaseDataPoint(t, 0.0));
-    QVERIFY(series.isAscending());
-    QCOMPARE(series.lowerBound(1.0), 1);
-    QCOMPARE(series.upperBound(1.0), 3);
-    QCOMPARE(series.upperBound(5.0), 4);
+    const auto begins = [&series]() {
+        QVector<int> found;
+        for (int s = 0; s < series.stretchCount(); ++s)
+            found << series.stretchBegin(s);
+        return found;
+    };
+    QCOMPARE(begins(), (QVector<int>{0, 4, 6, 7}));
+    QCOMPARE(series.stretchEnd(0), 4);
+    QCOMPARE(series.lowerBound(1.0, 0, 4), 1);
+    QCOMPARE(series.upperBound(1.0, 0, 4), 3);
+    QCOMPARE(series.upperBound(5.0, 4, 6), 6);
 
-    series.append(BaseDataPoint(0.5, 0.0)); // a second run starts again
-    QVERIFY(!series.isAscending());
+    // Removing the oldest samples shortens the first stretch, which keeps
+    // its name until it is gone; no later stretch takes a name again.
+    const qint64 key = series.stretchKey(0);
     for (int i = 0; i < 3; ++i)
         series.removeFirst();
-    QVERIFY(!series.isAscending()); // 2.0 then 0.5
+    QCOMPARE(begins(), (QVector<int>{0, 1, 3, 4}));
+    QCOMPARE(series.stretchKey(0), key);
     series.removeFirst();
-    QVERIFY(series.isAscending());
-    QCOMPARE(series.first().getTime(), 0.5);
-
-    series.append(BaseDataPoint(std::numeric_limits<double>::quiet_NaN(), 0.0));
-    QVERIFY(!series.isAscending());
+    QCOMPARE(begins(), (QVector<int>{0, 2, 3}));
     series.clear();
-    QVERIFY(series.isAscending());
-    QVERIFY(series.isEmpty());
-
-    // A new epoch begins with every step back, value that is not a number
-    // and clearing, and with nothing else.
-    quint32 epoch = series.epoch();
+    QCOMPARE(series.stretchCount(), 0);
+    series.append(BaseDataPoint(0.0, nan));
+    QVERIFY(series.stretchKey(0) != key);
+    QVERIFY(series.hasNanValue());
     series.append(BaseDataPoint(1.0, 0.0));
-    series.append(BaseDataPoint(2.0, std::numeric_limits<double>::quiet_NaN()));
-    QVERIFY(series.hasNanValue());
-    QVERIFY(series.epoch() != epoch);
-    epoch = series.epoch();
-    series.append(BaseDataPoint(3.0, 1.0));
-    series.removeFirst();
-    QCOMPARE(series.epoch(), epoch);
-    QVERIFY(series.hasNanValue());
     series.removeFirst();
     QVERIFY(!series.hasNanValue());
-    series.append(BaseDataPoint(0.0, 1.0));
-    QVERIFY(series.epoch() != epoch);
-    epoch = series.epoch();
-    series.clear();
-    QVERIFY(series.epoch() != epoch);
 }
 
 void TestGraphIntake::compareSeriesTrimsOnItsOwnTimes()
