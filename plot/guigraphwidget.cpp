@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFont>
 #include <QMessageBox>
@@ -16,8 +17,18 @@
 
 namespace {
 
-// New samples repaint a graph at most this often: one screen refresh.
+// New samples repaint graphs at most once per this interval (one screen
+// refresh), counted from the end of the last paint.
 constexpr int kRepaintIntervalMs = 16;
+
+// When the last paint of any graph ended. Graphs fed together thus ask for
+// their repaints together, and however long a round of repaints takes, a run
+// goes on for at least one interval before the next round.
+QElapsedTimer &lastGraphPaintEnd()
+{
+    static QElapsedTimer ended;
+    return ended;
+}
 
 // Ticks on the y axis divide the range into this many steps.
 constexpr int kTickDivisions = 6;
@@ -63,10 +74,7 @@ GuiGraphWidget::GuiGraphWidget(QWidget *parent)
 {
     m_repaintTimer.setSingleShot(true);
     m_repaintTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_repaintTimer, &QTimer::timeout, this, [this]() {
-        m_lastRepaint.start();
-        update();
-    });
+    connect(&m_repaintTimer, &QTimer::timeout, this, &GuiGraphWidget::scheduleRepaint);
 }
 
 GuiGraphWidget::~GuiGraphWidget() = default;
@@ -263,17 +271,23 @@ void GuiGraphWidget::addEventData(BaseLwEvent &event)
 void GuiGraphWidget::requestRepaint()
 {
     // A run adds samples far more often than a screen can show them: ask for
-    // at most one repaint per refresh interval, and for a later one when
-    // samples arrive within the interval, so the newest are always shown.
-    if (m_repaintTimer.isActive())
+    // a repaint once an interval has passed since the last paint ended, or
+    // for a later one when it has not, so the newest are always shown. A
+    // repaint already asked for shows them anyway.
+    if (m_repaintPending || m_repaintTimer.isActive())
         return;
-    const qint64 sinceLast = m_lastRepaint.isValid() ? m_lastRepaint.elapsed() : kRepaintIntervalMs;
-    if (sinceLast >= kRepaintIntervalMs) {
-        m_lastRepaint.start();
-        update();
-    } else {
+    const QElapsedTimer &ended = lastGraphPaintEnd();
+    const qint64 sinceLast = ended.isValid() ? ended.elapsed() : kRepaintIntervalMs;
+    if (sinceLast >= kRepaintIntervalMs)
+        scheduleRepaint();
+    else
         m_repaintTimer.start(int(kRepaintIntervalMs - sinceLast));
-    }
+}
+
+void GuiGraphWidget::scheduleRepaint()
+{
+    m_repaintPending = true;
+    update();
 }
 
 void GuiGraphWidget::flushRepaint()
@@ -281,8 +295,7 @@ void GuiGraphWidget::flushRepaint()
     if (!m_repaintTimer.isActive())
         return;
     m_repaintTimer.stop();
-    m_lastRepaint.start();
-    update();
+    scheduleRepaint();
 }
 
 // ---- zoom and pan ---------------------------------------------------------
@@ -431,15 +444,19 @@ const BaseLwEvent *GuiGraphWidget::findEvent(double t, int direction) const
 
 void GuiGraphWidget::paintEvent(QPaintEvent *)
 {
+    m_repaintPending = false;
     if (!m_drawingEnabled)
         return;
-    QPainter painter(this);
-    if (m_valueOnlyMode) {
-        updateDataValueOnly(painter);
-    } else {
-        drawGraphics(painter);
-        updateGraphics(painter);
+    {
+        QPainter painter(this);
+        if (m_valueOnlyMode) {
+            updateDataValueOnly(painter);
+        } else {
+            drawGraphics(painter);
+            updateGraphics(painter);
+        }
     }
+    lastGraphPaintEnd().start();
 }
 
 void GuiGraphWidget::drawGraphics(QPainter &painter)

@@ -9,7 +9,6 @@
 #include "seriesbucketcache.h"
 
 #include <QColor>
-#include <QElapsedTimer>
 #include <QLineF>
 #include <QString>
 #include <QTimer>
@@ -88,9 +87,10 @@ public:
     // -1 earlier), or null.
     const BaseLwEvent *findEvent(double t, int direction) const;
 
-    // New samples repaint the graph at most once per screen refresh; this
-    // asks at once for the repaint that is still waiting, if any (for the end
-    // of a run, so that the last samples are shown without delay).
+    // New samples repaint the graph at most once per screen refresh, counted
+    // from the end of the last paint of any graph; this asks at once for the
+    // repaint that is still waiting, if any (for the end of a run, so that
+    // the last samples are shown without delay).
     void flushRepaint();
 
 public slots:
@@ -125,6 +125,7 @@ private:
     void drawSeries(QPainter &painter, const GraphSeriesPainter &seriesPainter, const GraphMapping &mapping,
                     const SampleSeries &series, SeriesBucketCache &cache);
     void requestRepaint();
+    void scheduleRepaint();
 
     bool m_drawingEnabled;
     QColor m_backgroundColor;
@@ -164,8 +165,8 @@ private:
     GraphSeriesPainter::Detail m_seriesDetail = GraphSeriesPainter::Detail::Thinned;
     SeriesBucketCache m_dataPath;      // thinned paths kept across repaints
     SeriesBucketCache m_comparePath;
-    QTimer m_repaintTimer;         // runs while a repaint for new samples waits
-    QElapsedTimer m_lastRepaint;   // since the last repaint asked for by new samples
+    QTimer m_repaintTimer;          // runs while a repaint for new samples waits
+    bool m_repaintPending = false;  // a repaint is asked for and not yet done
 };
 
 #endif // GUIGRAPHWIDGET_H
