@@ -69,6 +69,8 @@ public:
     static double clampTime(double v, double lo, double hi) { return GraphMapping::clamp(v, lo, hi); }
 
     double getCursorTime() const { return m_cursorTime; }
+    int getDecimals() const { return m_decimals; }
+    bool isDrawingEnabled() const { return m_drawingEnabled; }
     double getXMin() const { return m_xMin; }
     double getXMax() const { return m_xMax; }
     double getYMin() const { return m_yMin; }
