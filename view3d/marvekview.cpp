@@ -21,6 +21,8 @@
 #include <QVector4D>
 #include <QtGlobal>
 
+#include <cmath>
+
 using Eigen::VectorXd;
 
 namespace {
@@ -201,13 +203,15 @@ void MarvekView::updatePose(const double &t, const VectorXd &q, const VectorXd &
     }
     m_deckTransform->setRotation(toQQuaternion(viewQuats.segment<4>(0)));
 
-    // Gauge bar k is 10 cm long at scale 1: scaled by 4 a_k and moved by
+    // Gauge bar k is 10 cm long at scale 1: scaled by 4 |a_k| and moved by
     // half its new length, it runs from the origin to 40 a_k cm along axis k.
+    // The sign goes into the move only: a negative scale would mirror the
+    // box, turn its faces inside out and leave it unlit.
     for (int k = 0; k < 3; ++k) {
         const double a = shipAccel(3 + k);
         QVector3D translation;
         translation[k] = float(5.0 * a * 4.0);
-        m_gaugeTransforms[k]->setScale(float(4.0 * a));
+        m_gaugeTransforms[k]->setScale(float(4.0 * std::abs(a)));
         m_gaugeTransforms[k]->setTranslation(translation);
     }
 }
