@@ -23,10 +23,10 @@ public:
     bool isDrawable() const;
 
     // Whether the segment from a sample at ta to one at tb is drawn: only
-    // when both samples lie in the time window, whichever comes first (a
-    // later run's times start again, and the step back to them from far
-    // right of the window must not cross the band).
-    bool showsSegment(double ta, double tb) const { return contains(ta) && contains(tb); }
+    // when both samples lie in the time window and time does not go back
+    // between them. A later run's times start again, and the step back to
+    // them must not cross the band: each run is a line of its own.
+    bool showsSegment(double ta, double tb) const { return contains(ta) && contains(tb) && ta <= tb; }
     // Whether time t lies in the window, ends included.
     bool contains(double t) const { return m_tStart <= t && t <= m_tEnd; }
 

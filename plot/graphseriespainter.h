@@ -15,8 +15,8 @@ class QPainter;
 // A segment is drawn when both of its samples lie in the time window. The
 // series may run backwards in time (a second run appends samples that start
 // again from the beginning): each run's samples are then drawn where their
-// times fall, and the step back from one run to the next only where the
-// window holds both of its ends.
+// times fall, as a line of their own; the step back from one run to the
+// next is never drawn.
 //
 // Thinned drawing joins the drawn segments into polylines and, where several
 // consecutive points fall into one pixel column, keeps only the first, the

@@ -105,17 +105,6 @@ bool SeriesBucketCache::thinnedPaths(const SampleSeries &series, const GraphMapp
     for (int s = 0; s < series.stretchCount(); ++s) {
         const int begin = series.stretchBegin(s);
         const int end = series.stretchEnd(s);
-        if (s > 0) {
-            // the step back in time from the stretch before, drawn only
-            // where the window holds both of its ends
-            const BaseDataPoint &a = series.at(begin - 1);
-            const BaseDataPoint &b = series.at(begin);
-            if (mapping.showsSegment(a.getTime(), b.getTime())) {
-                paths.append(QPolygonF(QVector<QPointF>{
-                    QPointF(mapping.x(a.getTime()), mapping.y(a.getValue())),
-                    QPointF(mapping.x(b.getTime()), mapping.y(b.getValue()))}));
-            }
-        }
         const int first = series.lowerBound(mapping.tStart(), begin, end);
         const int last = series.upperBound(mapping.tEnd(), first, end);
         if (last - first < 2)

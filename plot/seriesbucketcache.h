@@ -29,8 +29,7 @@ class SeriesBucketCache
 public:
     // Sets `paths` to the thinned polylines of the segments the mapping's time
     // window shows, in its coordinates: one for each stretch with samples in
-    // the window, and the segment from one stretch to the next where the
-    // window shows it. False, with `paths` empty, for a series this cannot
+    // the window. False, with `paths` empty, for a series this cannot
     // serve: one that holds a value that is not a number, or a window too far
     // from time zero to count pixels in.
     bool thinnedPaths(const SampleSeries &series, const GraphMapping &mapping, QVector<QPolygonF> &paths);
