@@ -94,7 +94,7 @@ void TestFileDropLineEdit::dragAndDrop()
     FileDropWidget iconTarget;
     QWidget *target = icon ? static_cast<QWidget *>(&iconTarget) : &field;
     target->resize(icon ? 34 : 200, icon ? 34 : 30);
-    const QPoint onFrame = icon ? QPoint(2, 17) : QPoint(1, 15);
+    const QPoint onFrame = icon ? QPoint(2, 17) : QPoint(100, 28); // clear of the text
     QSignalSpy dropped(target, SIGNAL(fileDropped(QString)));
     auto stateColor = [&] { return icon ? iconTarget.stateColor() : field.stateColor(); };
 
