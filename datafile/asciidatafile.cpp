@@ -109,7 +109,7 @@ bool AsciiDataFile::writeFile(const QString& fileName, QString* errorMessage) co
 {
     // Without text mode: every line ends in a bare line feed on every platform.
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (errorMessage)
             *errorMessage = file.errorString();
         return false;
@@ -123,9 +123,18 @@ bool AsciiDataFile::writeFile(const QString& fileName, QString* errorMessage) co
     QByteArray block;
     block.reserve(blockSize + 4096);
     bool ok = true;
+    // Unbuffered, so that a failure is seen at its write; the rest of a
+    // short write is written again, which fails with the system's reason
+    // (a full disk) where the short write gave none.
     auto flush = [&]() {
-        if (ok && !block.isEmpty() && file.write(block) != block.size())
-            ok = false;
+        const char* data = block.constData();
+        qint64 left = block.size();
+        while (ok && left > 0) {
+            const qint64 written = file.write(data, left);
+            ok = written > 0;
+            data += written;
+            left -= written;
+        }
         block.clear();
     };
     auto appendCell = [&](const QVariant& cell) {
