@@ -1,36 +1,29 @@
-// Where the graph paints its frame, labels and series, measured on a paint
-// device that records primitives, and how the thinned series compares with
-// drawing every segment, measured on pixels.
+// Where the graph draws its series, measured on pixels: samples mapped into
+// the band, only segments inside the time window, later runs that restart
+// their times, the thinned path against drawing every segment, and a run's
+// last samples on the plot window's screen.
+#include "graphscrollwidget.h"
 #include "guigraphwidget.h"
-#include "recordingpaintdevice.h"
 #include "testsupport.h"
 
+#include <QElapsedTimer>
 #include <QImage>
-#include <QPainter>
 #include <QRandomGenerator>
+#include <QScreen>
 #include <QtMath>
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
+#include <map>
 
 namespace {
 
-// The graph with its painting reachable from a test.
 class TestGraph : public GuiGraphWidget
 {
 public:
     TestGraph() : GuiGraphWidget(nullptr) {}
-
-    void paintInto(QPaintDevice *device)
-    {
-        QPainter painter(device);
-        if (isValueOnlyMode()) {
-            updateDataValueOnly(painter);
-        } else {
-            drawGraphics(painter);
-            updateGraphics(painter);
-        }
-    }
     using GuiGraphWidget::setEverySegmentDrawing;
 
     void add(double t, double v)
@@ -48,68 +41,128 @@ QImage renderImage(QWidget &widget)
     return image;
 }
 
-bool isDark(QRgb pixel)
+// The data series' blue, also where it is antialiased or crosses an axis.
+bool isData(QRgb c)
 {
-    return qGray(pixel) < 128;
+    return qBlue(c) > qRed(c) + 40;
 }
 
-// Dark pixels of a that have no dark pixel within one pixel in b.
+// How many pixels of the image inside r are of a kind.
+int pixels(const QImage &image, QRect r, bool (*kind)(QRgb))
+{
+    int count = 0;
+    r &= image.rect();
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            count += kind(image.pixel(x, y)) ? 1 : 0;
+    return count;
+}
+
+QRect around(QPointF p)
+{
+    return QRect(p.toPoint() - QPoint(1, 1), QSize(3, 3));
+}
+
+bool dataNear(const QImage &image, QPointF at)
+{
+    return pixels(image, around(at), isData) > 0;
+}
+
+// Dark pixels of a without a drawn pixel within one pixel in b. Where
+// strokes overlap, antialiasing darkens what one stroke leaves light, so
+// only a pixel dark in one picture asks for one merely drawn in the other.
 int unmatchedDarkPixels(const QImage &a, const QImage &b)
 {
     int unmatched = 0;
     for (int y = 0; y < a.height(); ++y) {
         for (int x = 0; x < a.width(); ++x) {
-            if (!isDark(a.pixel(x, y)))
-                continue;
-            bool found = false;
-            for (int dy = -1; dy <= 1 && !found; ++dy) {
-                for (int dx = -1; dx <= 1 && !found; ++dx) {
-                    const int nx = x + dx;
-                    const int ny = y + dy;
-                    found = nx >= 0 && ny >= 0 && nx < b.width() && ny < b.height() && isDark(b.pixel(nx, ny));
-                }
-            }
-            if (!found)
+            if (qGray(a.pixel(x, y)) < 128 && !pixels(b, around(QPointF(x, y)), [](QRgb c) { return qGray(c) < 224; }))
                 ++unmatched;
         }
     }
     return unmatched;
 }
 
-int darkPixels(const QImage &image)
+// Drives a graph through steps: "static", "clear", "paint", "resize"; "xa:b"
+// and "ya:b" set the static window (and paint) or the value range; "p t,v
+// t,v .." feeds samples; "+a:b" feeds a run from a to b seconds, 100 samples
+// a second of a slow wave with noise ("-": turned over), the compare series
+// alongside, painting on the way unless "unpainted" follows; "nan" feeds a
+// second of values that are not a number, "nan time" one sample whose time
+// is not one. Any other step names a slot.
+bool drive(TestGraph &graph, const QStringList &steps)
 {
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            count += isDark(image.pixel(x, y)) ? 1 : 0;
-    return count;
-}
-
-// A slow wave with noise, one sample per 0.01 s from t0.
-void feedNoisy(TestGraph &graph, int count, double t0, quint32 seed)
-{
-    QRandomGenerator random(seed);
-    for (int i = 0; i < count; ++i) {
-        const double t = t0 + i * 0.01;
-        graph.add(t, 10.0 * std::sin(2.0 * M_PI * t / 20.0) + 6.0 * (random.generateDouble() - 0.5));
+    QRandomGenerator random(7);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    double last = 0.0;
+    for (const QString &step : steps) {
+        const QStringList span = step.mid(1).section(QLatin1Char(' '), 0, 0).split(QLatin1Char(':'));
+        if (step.startsWith(QLatin1Char('+')) || step.startsWith(QLatin1Char('-'))) {
+            const double sign = step.startsWith(QLatin1Char('+')) ? 1.0 : -1.0;
+            for (int i = qRound(span[0].toDouble() * 100); i <= qRound(span[1].toDouble() * 100); ++i) {
+                last = i * 0.01;
+                const double v = sign * (10.0 * std::sin(2.0 * M_PI * last / 20.0) + 5.0)
+                               + 6.0 * (random.generateDouble() - 0.5);
+                graph.add(last, v);
+                BaseDataPoint compare(last, 0.5 * v - 8.0);
+                graph.addCompareData(compare);
+                if (i % 700 == 0 && !step.endsWith(QLatin1String("unpainted")))
+                    renderImage(graph);
+            }
+        } else if (step.startsWith(QLatin1Char('p'))) {
+            for (const QString &sample : step.mid(1).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+                graph.add(sample.section(QLatin1Char(','), 0, 0).toDouble(), sample.section(QLatin1Char(','), 1).toDouble());
+        } else if (step.startsWith(QLatin1Char('x'))) {
+            graph.setXRange(span[0].toDouble(), span[1].toDouble());
+            renderImage(graph);
+        } else if (step.startsWith(QLatin1Char('y'))) {
+            graph.setYRange(span[0].toDouble(), span[1].toDouble());
+        } else if (step == QLatin1String("nan")) {
+            for (int i = 1; i <= 100; ++i)
+                graph.add(last + i * 0.01, nan);
+            last += 1.0;
+        } else if (step == QLatin1String("nan time")) {
+            graph.add(nan, 0.0);
+        } else if (step == QLatin1String("static")) {
+            graph.setLiveMode(false);
+        } else if (step == QLatin1String("paint")) {
+            renderImage(graph);
+        } else if (step == QLatin1String("clear")) {
+            graph.clearData();
+        } else if (step == QLatin1String("resize")) {
+            graph.resize(graph.width() + 10, graph.height());
+        } else if (!QMetaObject::invokeMethod(&graph, qPrintable(step))) {
+            return false;
+        }
     }
+    return true;
 }
 
-bool near(const QPointF &a, const QPointF &b)
+// Counts each watched widget's paints and notes when the last paint began.
+class PaintWatch : public QObject
 {
-    return std::abs(a.x() - b.x()) < 1e-9 && std::abs(a.y() - b.y()) < 1e-9;
-}
+public:
+    std::map<QObject *, int> paints;
+    QElapsedTimer sinceLast;
+    qint64 gap = 0; // ms before the first paint after arm()
 
-// Text positions reach the paint engine in 1/64 pixel steps.
-bool nearText(const QPointF &a, const QPointF &b)
-{
-    return std::abs(a.x() - b.x()) <= 1.0 / 64 && std::abs(a.y() - b.y()) <= 1.0 / 64;
-}
+    void arm() { gap = -1; }
+    int fewest() const
+    {
+        return std::min_element(paints.begin(), paints.end(), [](auto &a, auto &b) { return a.second < b.second; })->second;
+    }
 
-bool near(const QLineF &a, const QLineF &b)
-{
-    return near(a.p1(), b.p1()) && near(a.p2(), b.p2());
-}
+protected:
+    bool eventFilter(QObject *widget, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            ++paints[widget];
+            gap = gap < 0 ? sinceLast.elapsed() : gap;
+            sinceLast.start();
+        }
+        return false;
+    }
+};
 
 } // namespace
 
@@ -118,414 +171,192 @@ class TestGraphPainting : public QObject
     Q_OBJECT
 
 private slots:
-    void liveFrameGeometry();
-    void titleAbovePlotAndStaticLabels();
-    void valuesBeyondRangeLieOnTheBandEdge();
-    void onlySegmentsInsideTheWindowAreDrawn();
-    void valueOnlyDisplay();
-    void equalLimitsDrawFrameOnly();
-    void thinningKeepsFewPointsPerColumn();
-    void repaintedPathIsTheFreshPath_data();
-    void repaintedPathIsTheFreshPath();
-    void laterRunDrawsNothingBeyondTheAxis();
+    void seriesDrawnWhereMapped_data();
+    void seriesDrawnWhereMapped();
     void thinnedPictureMatchesEverySegment_data();
     void thinnedPictureMatchesEverySegment();
-    void savesPictureForPeople();
+    void lastSamplesShownAtTheEndOfARun_data();
+    void lastSamplesShownAtTheEndOfARun();
 };
 
-void TestGraphPainting::liveFrameGeometry()
+void TestGraphPainting::seriesDrawnWhereMapped_data()
 {
-    TestGraph graph;
-    graph.setLiveMode(true);
-    graph.setTitle(QStringLiteral("Roll"));
-    graph.setUnits(QStringLiteral("rad"));
-    graph.resize(400, 200);
-    QCOMPARE(graph.getPixelsPerSecond(), 5.0);
-
-    RecordingPaintDevice device(400, 200);
-    graph.paintInto(&device);
-
-    const QVector<QLineF> lines = device.linesIn(Qt::black);
-    QCOMPARE(lines.size(), 2 + 7);
-    QVERIFY(near(lines[0], QLineF(340, 10, 340, 190))); // y axis
-    QVERIFY(near(lines[1], QLineF(40, 100, 340, 100))); // time axis
-    for (int i = 0; i < 7; ++i)
-        QVERIFY2(near(lines[2 + i], QLineF(336, 10 + 30 * i, 344, 10 + 30 * i)), qPrintable(QString::number(i)));
-
-    struct Expected { const char *text; QPointF at; int px; bool bold; };
-    const Expected expected[] = {
-        {"30.000", {346, 18}, 20, false},
-        {"0.000", {346, 108}, 20, false},
-        {"-30.000", {346, 198}, 20, false},
-        {"Roll", {8, 28}, 24, true},
-        {"(rad)", {40, 28}, 19, false},
-        {"Scale: 1.0 min", {0, 170}, 20, false},
-    };
-    QCOMPARE(device.texts.size(), int(sizeof expected / sizeof expected[0]));
-    for (const Expected &e : expected) {
-        const RecordedText *t = device.text(QString::fromLatin1(e.text));
-        QVERIFY2(t, e.text);
-        QVERIFY2(nearText(t->baseline, e.at), e.text);
-        QCOMPARE(t->pixelSize, e.px);
-        QCOMPARE(t->bold, e.bold);
-    }
-    // fewer than two samples: no series
-    graph.add(1.0, 2.0);
-    RecordingPaintDevice oneSample(400, 200);
-    graph.paintInto(&oneSample);
-    QVERIFY(oneSample.polylines.isEmpty());
-    QCOMPARE(oneSample.lines.size(), 9);
-}
-
-void TestGraphPainting::titleAbovePlotAndStaticLabels()
-{
-    TestGraph graph;
-    graph.setLiveMode(false); // left 0.3, right 0.9, window 0..60 s
-    graph.setTitleAbovePlot(true); // right 0.8
-    graph.setTitle(QStringLiteral("Pitch"));
-    graph.resize(400, 200);
-
-    RecordingPaintDevice device(400, 200);
-    graph.paintInto(&device);
-    // the y axis moves to the left edge, labels to its left
-    QVERIFY(near(device.lines[0].line, QLineF(120, 10, 120, 190)));
-    QVERIFY(nearText(device.text(QStringLiteral("30.000"))->baseline, QPointF(100, 18)));
-    QVERIFY(nearText(device.text(QStringLiteral("Pitch"))->baseline, QPointF(400 / 6.0, 200 * (0.05 - 0.02))));
-    QVERIFY(nearText(device.text(QStringLiteral("()"))->baseline, QPointF(166, 0.85 * 200 * (0.05 - 0.02))));
-}
-
-void TestGraphPainting::valuesBeyondRangeLieOnTheBandEdge()
-{
-    // static window 0..60 s from x = 120 at 4 px/s; band from y = 10 to 190
-    TestGraph graph;
-    graph.setLiveMode(false);
-    graph.resize(400, 200);
-    graph.add(10.0, 0.0);
-    graph.add(20.0, 100.0);
-    graph.add(30.0, -100.0);
-    graph.add(40.0, 15.0);
-
-    RecordingPaintDevice device(400, 200);
-    graph.paintInto(&device);
-    QCOMPARE(device.polylines.size(), 1);
-    const QPolygonF &p = device.polylines[0].points;
-    QCOMPARE(p.size(), 4);
-    QVERIFY(near(p[0], QPointF(160, 100)));
-    QVERIFY(near(p[1], QPointF(200, 10)));  // top edge
-    QVERIFY(near(p[2], QPointF(240, 190))); // bottom edge
-    QVERIFY(near(p[3], QPointF(280, 55)));
-    QCOMPARE(device.polylines[0].color, QColor(Qt::blue));
-    QVERIFY(device.polylines[0].antialiased);
-
-    // live: the first two samples do not widen the range, and the newest
-    // sample sits on the y axis
-    TestGraph live;
-    live.setLiveMode(true);
-    live.resize(400, 200);
-    live.add(0.0, 0.0);
-    live.add(1.0, 100.0);
-    RecordingPaintDevice liveDevice(400, 200);
-    live.paintInto(&liveDevice);
-    QCOMPARE(liveDevice.polylines.size(), 1);
-    QVERIFY(near(liveDevice.polylines[0].points[0], QPointF(335, 100)));
-    QVERIFY(near(liveDevice.polylines[0].points[1], QPointF(340, 10)));
-}
-
-void TestGraphPainting::onlySegmentsInsideTheWindowAreDrawn()
-{
-    TestGraph graph;
-    graph.setLiveMode(false);
-    graph.resize(400, 200);
-    graph.add(-5.0, 1.0); // before the window: its segment is not drawn
-    graph.add(5.0, 0.0);
-    graph.add(10.0, 0.0);
-    graph.add(70.0, 0.0); // after the window's end
-    BaseDataPoint compare1(5.0, 3.0), compare2(15.0, 3.0);
-    graph.addCompareData(compare1);
-    graph.addCompareData(compare2);
-
-    for (bool everySegment : {false, true}) {
-        graph.setEverySegmentDrawing(everySegment);
-        RecordingPaintDevice device(400, 200);
-        graph.paintInto(&device);
-        QVector<QLineF> segments;
-        for (const RecordedPolyline &p : qAsConst(device.polylines)) {
-            for (int i = 1; i < p.points.size(); ++i)
-                segments << QLineF(p.points[i - 1], p.points[i]);
-            QVERIFY(p.color == QColor(Qt::blue) || p.color == QColor(Qt::red));
-        }
-        for (const RecordedLine &l : qAsConst(device.lines)) {
-            if (l.color != QColor(Qt::black))
-                segments << l.line;
-        }
-        QCOMPARE(segments.size(), 2);
-        QVERIFY(near(segments[0], QLineF(140, 100, 160, 100)));
-        QVERIFY(near(segments[1], QLineF(140, 91, 180, 91))); // the compare series
-    }
-
-    // live: samples at 0, 30 and 70 s show only the last segment
-    TestGraph live;
-    live.setLiveMode(true);
-    live.resize(400, 200);
-    live.add(0.0, 0.0);
-    live.add(30.0, 0.0);
-    live.add(70.0, 0.0);
-    RecordingPaintDevice device(400, 200);
-    live.paintInto(&device);
-    QCOMPARE(device.polylines.size(), 1);
-    QCOMPARE(device.polylines[0].points.size(), 2);
-    QVERIFY(near(device.polylines[0].points[0], QPointF(140, 100)));
-}
-
-void TestGraphPainting::valueOnlyDisplay()
-{
-    TestGraph graph;
-    graph.setValueOnlyMode();
-    graph.resize(400, 200);
-    graph.add(1.0, 3.5);
-    RecordingPaintDevice device(400, 200);
-    graph.paintInto(&device);
-    QCOMPARE(device.texts.size(), 1);
-    QCOMPARE(device.texts[0].text, QStringLiteral("0.00"));
-    QCOMPARE(device.texts[0].pixelSize, 180);
-    QCOMPARE(device.rects.size(), 1);
-    QCOMPARE(device.rects[0].rect, QRectF(80, 1, 240, 198));
-
-    graph.add(2.0, -7.256);
-    RecordingPaintDevice second(400, 200);
-    graph.paintInto(&second);
-    QCOMPARE(second.texts[0].text, QStringLiteral("-7.26"));
-    QCOMPARE(second.texts[0].color, QColor(Qt::blue));
-}
-
-void TestGraphPainting::equalLimitsDrawFrameOnly()
-{
-    TestGraph graph;
-    graph.setLiveMode(false);
-    graph.setYRange(5.0, 5.0);
-    graph.resize(400, 200);
-    graph.add(1.0, 5.0);
-    graph.add(2.0, 6.0);
-    graph.add(3.0, 4.0);
-    for (bool everySegment : {false, true}) {
-        graph.setEverySegmentDrawing(everySegment);
-        RecordingPaintDevice device(400, 200);
-        graph.paintInto(&device);
-        QCOMPARE(device.lines.size(), 2); // the two axes
-        QVERIFY(device.polylines.isEmpty());
-        QCOMPARE(device.paths, 0);
-        QVERIFY(!device.text(QStringLiteral("5.000")));
-        QVERIFY(device.text(QStringLiteral("Scale: 1.0 min")));
-    }
-}
-
-void TestGraphPainting::thinningKeepsFewPointsPerColumn()
-{
-    // 600 x 200 live: the band is 450 px wide and shows 60 s, 6 000 samples
-    TestGraph graph;
-    graph.setLiveMode(true);
-    graph.resize(600, 200);
-    feedNoisy(graph, 30000, 0.0, 7);
-    QCOMPARE(graph.getDataCount(), 30000);
-
-    const GraphMapping mapping = graph.getSeriesMapping();
-    const GraphSeriesPainter painter(mapping);
-    const BaseDataPoint *samples = graph.getDataPoint(0);
-    const QVector<QPolygonF> polylines = painter.thinnedPolylines(samples, graph.getDataCount());
-    QCOMPARE(polylines.size(), 1);
-    const QPolygonF &line = polylines[0];
-    QVERIFY2(line.size() <= 4 * 452, qPrintable(QString::number(line.size())));
-    QVERIFY(line.size() >= 3 * 450);
-    // the path starts and ends at the window's first and last sample
-    QVERIFY(std::abs(line.first().x()) < 0.08);
-    QCOMPARE(line.last().x(), 450.0);
-    QCOMPARE(line.last().y(), mapping.y(graph.getDataPoint(29999)->getValue()));
-}
-
-namespace {
-
-QVector<QPolygonF> paintedPolylines(TestGraph &graph)
-{
-    RecordingPaintDevice device(graph.width(), graph.height());
-    graph.paintInto(&device);
-    QVector<QPolygonF> polylines;
-    for (const RecordedPolyline &p : qAsConst(device.polylines))
-        polylines << p.points;
-    return polylines;
-}
-
-// A slow wave with noise, one sample per 0.01 s.
-QVector<BaseDataPoint> noisySamples(int count, quint32 seed)
-{
-    QRandomGenerator random(seed);
-    QVector<BaseDataPoint> samples;
-    for (int i = 0; i < count; ++i) {
-        const double t = i * 0.01;
-        samples << BaseDataPoint(t, 10.0 * std::sin(2.0 * M_PI * t / 20.0) + 6.0 * (random.generateDouble() - 0.5));
-    }
-    return samples;
-}
-
-// Feeds samples [from, to), painting after every 700.
-void feedPainting(TestGraph &graph, const QVector<BaseDataPoint> &samples, int from, int to)
-{
-    for (int i = from; i < to; ++i) {
-        graph.add(samples[i].getTime(), samples[i].getValue());
-        if ((i - from) % 700 == 699)
-            paintedPolylines(graph);
-    }
-}
-
-void feedAll(TestGraph &graph, const QVector<BaseDataPoint> &samples)
-{
-    for (const BaseDataPoint &p : samples)
-        graph.add(p.getTime(), p.getValue());
-}
-
-} // namespace
-
-void TestGraphPainting::repaintedPathIsTheFreshPath_data()
-{
-    QTest::addColumn<QString>("history");
-    QTest::newRow("fed while painted") << QStringLiteral("fed");
-    QTest::newRow("refilled after clearing") << QStringLiteral("refilled");
-    QTest::newRow("zoomed between paints") << QStringLiteral("zoomed");
-    QTest::newRow("static window moved back") << QStringLiteral("moved");
-}
-
-void TestGraphPainting::repaintedPathIsTheFreshPath()
-{
-    // What a graph keeps from one paint to the next must not show: a graph
-    // painted while it was fed paints what a graph given the same samples at
-    // once paints.
-    QFETCH(QString, history);
-    const QVector<BaseDataPoint> samples = noisySamples(9000, 3);
-    TestGraph painted;
-    TestGraph fresh;
-    for (TestGraph *graph : {&painted, &fresh}) {
-        graph->setLiveMode(true);
-        graph->resize(600, 200);
-    }
-    if (history == QLatin1String("fed")) {
-        feedPainting(painted, samples, 0, 9000);
-    } else if (history == QLatin1String("refilled")) {
-        feedPainting(painted, noisySamples(9000, 4), 0, 9000);
-        painted.clearData();
-        // the same times with other values, painted only once they are all in
-        feedAll(painted, samples);
-    } else if (history == QLatin1String("zoomed")) {
-        feedPainting(painted, samples, 0, 6000);
-        painted.zoomIn();
-        feedPainting(painted, samples, 6000, 7500);
-        painted.zoomOut();
-        feedPainting(painted, samples, 7500, 9000);
-    } else {
-        for (TestGraph *graph : {&painted, &fresh})
-            graph->setLiveMode(false);
-        feedPainting(painted, samples, 0, 9000);
-        painted.setXRange(50.0, 80.0);
-        paintedPolylines(painted);
-        painted.setXRange(20.0, 50.0);
-        fresh.setXRange(20.0, 50.0);
-    }
-    if (fresh.getDataCount() == 0)
-        feedAll(fresh, samples);
-    QCOMPARE(painted.getDataCount(), fresh.getDataCount());
-
-    const QVector<QPolygonF> expected = paintedPolylines(fresh);
-    QCOMPARE(expected.size(), 1);
-    QVERIFY(expected[0].size() > 100);
-    QCOMPARE(paintedPolylines(painted), expected);
-}
-
-void TestGraphPainting::laterRunDrawsNothingBeyondTheAxis()
-{
-    // A run of 120 s, then one of 30 s with other values: the live window
-    // shows -30 .. 30 s, from x = 190 (0 s) to the y axis at x = 340, 5 px
-    // per second, 3 px per unit around y = 100.
-    TestGraph graph;
-    graph.setLiveMode(true);
-    graph.resize(400, 200);
+    // A 400 x 200 graph. Static: 0 .. 60 s from x = 120 at 4 px/s. Live:
+    // the window ends at the newest sample on the y axis, x = 340, at 5 px/s
+    // (10 px/s zoomed in). Both: the band runs from y = 10 to 190, 3 px per
+    // unit about y = 100. With no points to find drawn, nothing of the
+    // series may be drawn at all.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QVector<QPointF>>("drawn"); // pixels
+    QTest::addColumn<QVector<QPointF>>("blank");
+    QTest::newRow("values up, beyond the range on its edge") << QStringList{"static", "p10,0 20,100 30,-100 40,15"}
+        << QVector<QPointF>{{160, 100}, {180, 55}, {200, 10}, {240, 190}, {260, 122.5}, {280, 55}}
+        << QVector<QPointF>{{200, 4}, {240, 196}};
+    QTest::newRow("live window ends at the newest") << QStringList{"p0,0 50,10 100,-10"}
+        << QVector<QPointF>{{90, 70}, {215, 100}, {340, 130}} << QVector<QPointF>{{60, 74}, {345, 130}};
+    QTest::newRow("live window zoomed in") << QStringList{"p0,0 80,10 100,-10", "zoomIn"}
+        << QVector<QPointF>{{140, 70}, {240, 100}, {340, 130}} << QVector<QPointF>{{120, 71}};
+    QTest::newRow("a sample outside the window draws no segment") << QStringList{"static", "p-5,1 5,0 10,0 70,0"}
+        << QVector<QPointF>{{144, 100}, {156, 100}} << QVector<QPointF>{{130, 99}, {200, 100}, {300, 100}};
+    QTest::newRow("a step back in time is not drawn") << QStringList{"static", "p10,0 30,10 20,-10 40,0"}
+        << QVector<QPointF>{{200, 85}, {240, 115}} << QVector<QPointF>{{230, 85}, {210, 115}};
+    // A run, then a shorter one with other values whose times start again:
+    // nothing of the first run after the window's end, nor the step back, may
+    // be drawn right of the y axis beyond the 2 px the newest sample touches.
     const auto firstRun = [](double t) { return 10.0 * std::sin(2.0 * M_PI * t / 40.0); };
-    for (int i = 1; i <= 12000; ++i)
-        graph.add(i * 0.01, firstRun(i * 0.01));
-    renderImage(graph);
-    for (int i = 1; i <= 3000; ++i)
-        graph.add(i * 0.01, -25.0 + i * 0.01 / 6.0);
+    for (const QPoint ends : {QPoint(120, 30), QPoint(30, 20)}) {
+        QString first = QStringLiteral("p"), second = QStringLiteral("p");
+        for (int i = 1; i <= ends.x() * 100; ++i)
+            first += QStringLiteral(" %1,%2").arg(i * 0.01).arg(firstRun(i * 0.01));
+        for (int i = 1; i <= ends.y() * 100; ++i)
+            second += QStringLiteral(" %1,%2").arg(i * 0.01).arg(-25.0 + i * 0.01 / 6.0);
+        QVector<QPointF> drawn, blank;
+        for (int t = 1; t < ends.y(); ++t) // the first run's samples in the window
+            drawn << QPointF(340 - 5 * (ends.y() - t), 100 - 3 * firstRun(t));
+        for (int x = 344; x < 400; x += 3)
+            for (int y = 1; y < 200; y += 3)
+                blank << QPointF(x, y);
+        QTest::addRow("a later run, %d s after %d s", ends.y(), ends.x()) << QStringList{first, "paint", second} << drawn << blank;
+    }
+    QTest::newRow("equal limits draw nothing") << QStringList{"static", "y5:5", "p1,5 2,6 3,4"}
+        << QVector<QPointF>{} << QVector<QPointF>{};
+    QTest::newRow("an empty window draws nothing") << QStringList{"static", "x10:10", "p5,0 10,0 15,0"}
+        << QVector<QPointF>{} << QVector<QPointF>{};
+}
 
-    const auto isData = [](QRgb c) { return qBlue(c) > qRed(c) + 20; };
+void TestGraphPainting::seriesDrawnWhereMapped()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QVector<QPointF>, drawn);
+    QFETCH(QVector<QPointF>, blank);
+    TestGraph graph;
+    graph.setLiveMode(true);
+    graph.resize(400, 200);
+    QVERIFY(drive(graph, steps));
     for (bool everySegment : {false, true}) {
         graph.setEverySegmentDrawing(everySegment);
         const QImage image = renderImage(graph);
-        // the newest sample lies on the axis and may touch the 2 px beside it
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 343; x < image.width(); ++x) {
-                if (isData(image.pixel(x, y)))
-                    QFAIL(qPrintable(testsupport::describe(QPoint(x, y), image.pixel(x, y))));
-            }
-        }
-        // the first run's samples inside the window are drawn where they fall
-        for (int t = 1; t < 30; ++t) {
-            const QPoint at(190 + 5 * t, int(100 - 3 * firstRun(t)));
-            bool drawn = false;
-            for (int dy = -1; dy <= 1; ++dy)
-                for (int dx = -1; dx <= 1; ++dx)
-                    drawn = drawn || isData(image.pixel(at + QPoint(dx, dy)));
-            QVERIFY2(drawn, qPrintable(QStringLiteral("%1 s").arg(t)));
-        }
+        const QString mode = everySegment ? QStringLiteral("every segment: ") : QStringLiteral("thinned: ");
+        for (const QPointF &p : drawn)
+            QVERIFY2(dataNear(image, p), qPrintable(mode + QStringLiteral("nothing at %1, %2").arg(p.x()).arg(p.y())));
+        for (const QPointF &p : blank)
+            QVERIFY2(!dataNear(image, p), qPrintable(mode + QStringLiteral("drawn at %1, %2").arg(p.x()).arg(p.y())));
+        if (drawn.isEmpty())
+            QCOMPARE(pixels(image, image.rect(), isData), 0);
     }
 }
 
 void TestGraphPainting::thinnedPictureMatchesEverySegment_data()
 {
-    QTest::addColumn<bool>("restart");
-    QTest::newRow("times increase") << false;
-    QTest::newRow("times restart") << true;
+    // What a graph keeps from one paint to the next must not show: a graph
+    // painted while it is fed paints what drawing every segment paints.
+    QTest::addColumn<QStringList>("steps");
+    QTest::newRow("fed while painted") << QStringList{"+0:90"};
+    QTest::newRow("times go on across runs") << QStringList{"+0:200", "-200:300"};
+    QTest::newRow("times restart") << QStringList{"+0:150", "-0:150"};
+    QTest::newRow("restart, first run trimmed in the window") << QStringList{"+0:280", "-100:330"};
+    QTest::newRow("restart, first run trimmed away") << QStringList{"+0:40", "-0:345"};
+    QTest::newRow("refilled after clearing") << QStringList{"-0:90", "clear", "+0:90 unpainted"};
+    QTest::newRow("zoomed between paints") << QStringList{"+0:60", "zoomIn", "-60:75", "zoomOut", "+75:90"};
+    QTest::newRow("resized between paints") << QStringList{"+0:60", "resize", "+60:90"};
+    QTest::newRow("static window moved") << QStringList{"static", "+0:70", "x20:50", "x50:80", "x45:75"};
+    QTest::newRow("an earlier run comes into the window") << QStringList{"+50:100", "-0:90"};
+    QTest::newRow("values that are not a number") << QStringList{"+0:100", "-0:60", "nan", "-61:90"};
+    QTest::newRow("a time that is not a number") << QStringList{"+0:50", "nan time", "-50:90"};
 }
 
 void TestGraphPainting::thinnedPictureMatchesEverySegment()
 {
-    QFETCH(bool, restart);
+    QFETCH(QStringList, steps);
     TestGraph graph;
     graph.setLiveMode(true);
-    graph.setTitle(QStringLiteral("X1"));
     graph.resize(600, 200);
-    // painted on the way, so that what the graph keeps from one paint to the
-    // next shows in the last picture too
-    if (restart) {
-        // a second run appends samples whose times start again
-        feedNoisy(graph, 15000, 0.0, 11);
-        renderImage(graph);
-        feedNoisy(graph, 15000, 0.0, 12);
-    } else {
-        feedNoisy(graph, 20000, 0.0, 13);
-        renderImage(graph);
-        feedNoisy(graph, 10000, 200.0, 14);
-    }
-    QCOMPARE(graph.getDataCount(), 30000);
-
+    QVERIFY(drive(graph, steps));
     const QImage thinned = renderImage(graph);
     graph.setEverySegmentDrawing(true);
     const QImage every = renderImage(graph);
 
-    QVERIFY(darkPixels(every) > 5000);
+    QVERIFY(pixels(every, every.rect(), isData) > 2000);
     QCOMPARE(unmatchedDarkPixels(thinned, every), 0);
     QCOMPARE(unmatchedDarkPixels(every, thinned), 0);
 }
 
-void TestGraphPainting::savesPictureForPeople()
+void TestGraphPainting::lastSamplesShownAtTheEndOfARun_data()
 {
-    TestGraph graph;
-    graph.setLiveMode(true);
-    graph.setTitle(QStringLiteral("X1"));
-    graph.setUnits(QStringLiteral("rad"));
-    graph.setYRange(-0.0001, 0.0001);
-    graph.resize(600, 200);
-    for (int i = 0; i < 400; ++i)
-        graph.add(i * 0.01, 0.3 * std::sin(i * 0.03) + 0.05 * std::sin(i * 0.7));
-    const QString path = testsupport::artifactPath(QStringLiteral("graph_live.png"));
-    QVERIFY(renderImage(graph).save(path));
-    QVERIFY(QFileInfo(path).size() > 0);
+    QTest::addColumn<bool>("flush");
+    QTest::newRow("flushed at the end") << true;
+    QTest::newRow("left to the refresh interval") << false;
+}
+
+void TestGraphPainting::lastSamplesShownAtTheEndOfARun()
+{
+    // Samples that arrive within 16 ms of the last paint wait for a repaint.
+    // At the end of a run flushRepaints shows them at once; without it they
+    // show one interval after that paint.
+    QFETCH(bool, flush);
+    GraphScrollWidget window;
+    window.setTargetLayout();
+    window.createGraphs({QStringLiteral("X1"), QStringLiteral("Y1"), QStringLiteral("Z1")}, QStringLiteral("rad"));
+    window.resize(700, 900);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    PaintWatch watch;
+    for (GuiGraphWidget *graph : window.getGraphList()) {
+        graph->installEventFilter(&watch);
+        watch.paints[graph] = 0;
+    }
+
+    // The first samples set each graph's range to -1 .. 1 and a slow wave of
+    // 0.3 follows; right after every graph has painted, a last sample of +1
+    // (-1 for the middle graph) leaves the wave at the y axis.
+    QElapsedTimer deadline;
+    deadline.start();
+    bool lastFed = false; // within 12 ms of the last paint
+    int before = 0;
+    for (int step = 0; !lastFed && deadline.elapsed() < 5000; ++step) {
+        const double t = step * 0.1;
+        if (step > 30 && watch.fewest() > before && watch.sinceLast.elapsed() < 8) {
+            window.addData(t, Eigen::Vector3d(1.0, -1.0, 1.0));
+            lastFed = watch.sinceLast.elapsed() < 12;
+        } else {
+            const Eigen::Vector3d wave(std::sin(t), std::sin(t + 2.0), std::sin(t + 4.0));
+            window.addData(t, step < 4 ? Eigen::Vector3d::Constant(step % 2 ? 1.0 : -1.0) : Eigen::Vector3d(0.3 * wave));
+        }
+        before = watch.fewest();
+        if (!lastFed)
+            QTest::qWait(1);
+    }
+    QVERIFY(lastFed);
+    const int painted = watch.fewest();
+    QCoreApplication::sendPostedEvents(); // a repaint asked for now would run here
+    QCOMPARE(watch.fewest(), painted);    // held back
+    watch.arm();
+
+    if (flush) {
+        window.flushRepaints();
+        QCoreApplication::sendPostedEvents(); // no timer runs in between
+    } else {
+        QTimer tick; // wakes the loop every millisecond, to see the paint when it comes
+        tick.start(1);
+        deadline.restart();
+        while (watch.fewest() == painted && deadline.elapsed() < 2000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QVERIFY2(watch.gap >= 15, qPrintable(QStringLiteral("repainted after %1 ms").arg(watch.gap)));
+    }
+    QCOMPARE(watch.fewest(), painted + 1);
+
+    // On screen: at the y axis, the last segment passes halfway between the
+    // middle of the band and its edge.
+    const QImage screen = window.screen()->grabWindow(window.winId()).toImage();
+    int i = 0;
+    for (GuiGraphWidget *graph : window.getGraphList()) {
+        const QLineF axis = graph->getYAxisLine();
+        const double up = i++ == 1 ? 0.25 : 0.75;
+        const QPoint at = graph->mapTo(&window, QPointF(axis.x1(), up * axis.y1() + (1 - up) * axis.y2()).toPoint());
+        QVERIFY2(dataNear(screen, at), qPrintable(graph->getTitle() + QStringLiteral(": ") + testsupport::describe(at, screen.pixel(at))));
+    }
+    if (flush)
+        QVERIFY(screen.save(testsupport::artifactPath(QStringLiteral("graph_scroll_window.png"))));
 }
 
 QTEST_MAIN(TestGraphPainting)
