@@ -132,6 +132,20 @@ private:
     std::thread m_writer;
 };
 
+// Calls a function at every round of event processing while it lives.
+class EveryRound : public QObject
+{
+public:
+    explicit EveryRound(std::function<void()> callback)
+    {
+        connect(&m_timer, &QTimer::timeout, this, std::move(callback));
+        m_timer.start(0);
+    }
+
+private:
+    QTimer m_timer;
+};
+
 // Result-file fields in the run's order, and the reference files of a whole run.
 inline constexpr const char *resultFields[] = {"linkFileDropLineEdit", "cgFileDropLineEdit",
                                                "errorFileDropLineEdit", "controlFileDropLineEdit",
@@ -202,12 +216,10 @@ public:
     // have reached `percent`, until it returns true.
     void runWhile(int percent, const std::function<bool()> &poke)
     {
-        QTimer timer;
-        QObject::connect(&timer, &QTimer::timeout, [&]() {
-            if (status() == QLatin1String("Running Sim") && progress() >= percent && poke())
-                timer.stop();
+        bool done = false;
+        const EveryRound round([&]() {
+            done = done || (status() == QLatin1String("Running Sim") && progress() >= percent && poke());
         });
-        timer.start(0);
         trigger("actionRun");
     }
 
