@@ -109,6 +109,8 @@ bool drive(TestGraph &graph, const QStringList &steps)
                 if (i % 700 == 0 && !step.endsWith(QLatin1String("unpainted")))
                     renderImage(graph);
             }
+        } else if (step == QLatin1String("paint")) {
+            renderImage(graph);
         } else if (step.startsWith(QLatin1Char('p'))) {
             for (const QString &sample : step.mid(1).split(QLatin1Char(' '), Qt::SkipEmptyParts))
                 graph.add(sample.section(QLatin1Char(','), 0, 0).toDouble(), sample.section(QLatin1Char(','), 1).toDouble());
@@ -125,8 +127,6 @@ bool drive(TestGraph &graph, const QStringList &steps)
             graph.add(nan, 0.0);
         } else if (step == QLatin1String("static")) {
             graph.setLiveMode(false);
-        } else if (step == QLatin1String("paint")) {
-            renderImage(graph);
         } else if (step == QLatin1String("clear")) {
             graph.clearData();
         } else if (step == QLatin1String("resize")) {
