@@ -9,6 +9,7 @@
 #include "testsupport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -146,10 +147,7 @@ private:
     QTimer m_timer;
 };
 
-// Result-file fields in the run's order, and the reference files of a whole run.
-inline constexpr const char *resultFields[] = {"linkFileDropLineEdit", "cgFileDropLineEdit",
-                                               "errorFileDropLineEdit", "controlFileDropLineEdit",
-                                               "accelFileDropLineEdit"};
+// Result files in the run's order, as the reference names them.
 inline constexpr const char *resultNames[] = {"link.csv", "cg.csv", "error.csv", "control.csv",
                                               "accel.csv"};
 
@@ -180,12 +178,28 @@ public:
 
     template <class T = QWidget>
     T *get(const char *name) const { return child<T>(window.get(), name); }
-    QLineEdit *result(int k) const { return get<QLineEdit>(resultFields[k]); }
+    QLineEdit *result(int k) const
+    {
+        const char *fields[] = {"linkFileDropLineEdit", "cgFileDropLineEdit", "errorFileDropLineEdit",
+                                "controlFileDropLineEdit", "accelFileDropLineEdit"};
+        return get<QLineEdit>(fields[k]);
+    }
     QString status() const { return get<QLabel>("statusLabel")->text(); }
     int progress() const { return get<QProgressBar>("progressBar")->value(); }
     QStringList warnings() const { return closer.closedTexts(); }
 
     void setValue(int row, const QString &text) { get<QTableWidget>("paramTableWidget")->item(row, 1)->setText(text); }
+    // Types a value into a cell of the shown window and leaves its editor open.
+    void typeIntoCell(int row, const QString &text)
+    {
+        auto *table = get<QTableWidget>("paramTableWidget");
+        window->show();
+        table->editItem(table->item(row, 1));
+        auto *editor = table->viewport()->findChild<QLineEdit *>();
+        if (!editor)
+            qFatal("no cell editor");
+        editor->setText(text);
+    }
     void setRecording(const QByteArray &contents)
     {
         get<QLineEdit>("paramShipMotionLineEdit")
@@ -205,6 +219,21 @@ public:
         return contents;
     }
     void trigger(const char *action) { get<QAction>(action)->trigger(); }
+    // Presses a "Plot" button (0 to 4: link angles, CG, control, errors,
+    // accelerations) and returns the window it opened or showed.
+    GraphScrollWidget *plot(int k)
+    {
+        const char *buttons[] = {"plotXButton", "plotQButton", "plotUButton", "plotEButton", "plotAButton"};
+        click(buttons[k]);
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            auto *window = qobject_cast<GraphScrollWidget *>(widget);
+            if (window && window->isVisible() && window->property("plot").isNull())
+                window->setProperty("plot", k);
+            if (window && window->property("plot") == k)
+                return window;
+        }
+        return nullptr;
+    }
     void click(const char *button) { get<QPushButton>(button)->click(); }
     void copyReferenceTables()
     {

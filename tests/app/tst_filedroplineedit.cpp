@@ -132,14 +132,8 @@ void TestFileDropLineEdit::existenceSignals()
     QCOMPARE(field.palette().color(QPalette::Text), normal); // untouched
     QSignalSpy exist(&field, &FileDropLineEdit::fileExistChanged);
     QSignalSpy changed(&field, &FileDropLineEdit::fileChanged);
-    struct Step
-    {
-        QString text;
-        bool red;
-        int existSignals; // so far
-        int changeSignals;
-    };
-    const Step steps[] = {
+    // Text, red or not, and the number of each signal so far.
+    const std::tuple<QString, bool, int, int> steps[] = {
         {file.chopped(1), true, 0, 0}, // still missing: red, no change of existence
         {file, false, 1, 1},           // found
         {file, false, 1, 1},           // the same again: no signal
@@ -147,11 +141,11 @@ void TestFileDropLineEdit::existenceSignals()
         {dir.filePath("gone.csv"), true, 2, 2},
         {other, false, 3, 2},          // back to the last file found: not a new one
     };
-    for (const Step &step : steps) {
-        field.setText(step.text);
-        QCOMPARE(field.palette().color(QPalette::Text) == QColor(Qt::red), step.red);
-        QCOMPARE(exist.count(), step.existSignals);
-        QCOMPARE(changed.count(), step.changeSignals);
+    for (const auto &[text, red, existSignals, changeSignals] : steps) {
+        field.setText(text);
+        QCOMPARE(field.palette().color(QPalette::Text) == QColor(Qt::red), red);
+        QCOMPARE(exist.count(), existSignals);
+        QCOMPARE(changed.count(), changeSignals);
     }
     QCOMPARE(exist.last().first().toBool(), true);
     // Return empties the field.

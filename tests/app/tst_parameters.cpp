@@ -231,14 +231,10 @@ void TestParameters::unreadableFileChangesNothing()
 void TestParameters::openEditorCannotOverwriteLoadedValue()
 {
     Harness h;
-    auto *table = h.get<QTableWidget>("paramTableWidget");
-    h.window->show();
-    table->editItem(table->item(BodyMassRow, 1));
-    auto *editor = table->viewport()->findChild<QLineEdit *>();
-    QVERIFY(editor);
-    editor->setText(QStringLiteral("70"));
+    h.typeIntoCell(BodyMassRow, "70");
     QVERIFY(h.window->loadParameterFile(testsupport::writeTextFile("m.txt", "ID = 1\nTimestep = 0.01\nBody Mass = 75")));
     QCOMPARE(h.window->getParameterValues().at(BodyMassRow), QStringLiteral("75"));
+    auto *table = h.get<QTableWidget>("paramTableWidget");
     QVERIFY(!table->indexWidget(table->model()->index(BodyMassRow, 1)));
 }
 
