@@ -1,11 +1,13 @@
 // The main window's frame: progress, status, Cancel and the busy guard that
-// every long operation shares, the result-file choosers, About, Exit, the
-// Parameters page at larger fonts, and pictures of the windows.
+// every long operation shares, the result-file choosers, the plot windows,
+// About, Exit, the Parameters page at larger fonts, and pictures.
 #include "aboutdialog.h"
 #include "apptestsupport.h"
+#include "guigraphwidget.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QPointer>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QtTest>
@@ -40,6 +42,8 @@ private slots:
     void cancelAndBusyFlags();
     void chooserNamesItsField_data();
     void chooserNamesItsField();
+    void plotButtonOpensItsWindowOnce_data();
+    void plotButtonOpensItsWindowOnce();
     void aboutOpensModallyAndOkCloses();
     void exitClosesTheViewThenTheWindow();
     void parametersPageFitsTheFont_data();
@@ -144,6 +148,68 @@ void TestMainWindow::chooserNamesItsField()
         QCOMPARE(caption, QStringLiteral("File Save"));
     QCOMPARE(h.result(field)->text(),
              typed.isEmpty() ? expected : QDir::current().absoluteFilePath(expected));
+}
+
+void TestMainWindow::plotButtonOpensItsWindowOnce_data()
+{
+    QTest::addColumn<int>("plot");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QStringList>("series");
+    QStringList links, velocities, rates;
+    for (int link = 1; link <= 4; ++link) {
+        for (const char *axis : {"X", "Y", "Z"}) {
+            links << QStringLiteral("%1%2").arg(axis).arg(link);
+            velocities << QStringLiteral("d%1%2").arg(axis).arg(link);
+            rates << QStringLiteral("V_%1%2").arg(axis).arg(link);
+        }
+    }
+    QTest::newRow("link angles") << 0 << "Link Coordinates XYZ Euler Angles [rad] - Local Frames" << "rad" << links;
+    QTest::newRow("centres of gravity") << 1 << "Link Positions XYZ [metres] - Rotated Person Frame" << "m" << links;
+    QTest::newRow("control moments") << 2 << "Control Moments (Nm)" << "Nm" << links;
+    QTest::newRow("errors") << 3 << "Errors - Positions and Velocities" << "" << links + velocities;
+    QTest::newRow("accelerations")
+        << 4 << "Accelerations  (12x XYZ Euler Angle Rates + 3x Translational Accelerations + 12x Angular Accelerations"
+        << "m/s^2" << rates + QStringList{"POS_X", "POS_Y", "POS_Z"} + links;
+}
+
+void TestMainWindow::plotButtonOpensItsWindowOnce()
+{
+    QFETCH(int, plot);
+    QFETCH(QString, title);
+    QFETCH(QString, unit);
+    QFETCH(QStringList, series);
+    auto harness = std::make_unique<Harness>();
+    Harness &h = *harness;
+    bool (MarvekDev::*const visible[])() const = {&MarvekDev::isPlotXVisible, &MarvekDev::isPlotQVisible,
+                                                  &MarvekDev::isPlotUVisible, &MarvekDev::isPlotEVisible,
+                                                  &MarvekDev::isPlotAVisible};
+    QPointer<GraphScrollWidget> window = h.plot(plot);
+    QVERIFY(window && window->isWindow());
+    QCOMPARE(window->windowTitle(), title);
+    QStringList titles;
+    for (GuiGraphWidget *graph : window->getGraphList()) {
+        titles << graph->getTitle();
+        QCOMPARE(graph->getUnits(), unit);
+        QVERIFY(graph->isLiveMode());
+    }
+    QCOMPARE(titles, series);
+    for (int k = 0; k < 5; ++k)
+        QCOMPARE((h.window.get()->*visible[k])(), k == plot);
+
+    // Closing hides it with its samples; the button shows the same window.
+    window->addData(0.25, Eigen::VectorXd::Constant(series.size(), 3.0));
+    QVERIFY(window->close() && window);
+    QVERIFY(!(h.window.get()->*visible[plot])());
+    QCOMPARE(h.plot(plot), window.data());
+    QCOMPARE(h.plot(plot), window.data());
+    QVERIFY((h.window.get()->*visible[plot])());
+    QCOMPARE(window->getGraphList().back()->getDataCount(), 1);
+    QCOMPARE(window->findChildren<GuiGraphWidget *>().size(), series.size() + 1); // and the placeholder
+
+    // The window goes with the main window.
+    harness.reset();
+    QVERIFY(!window);
 }
 
 void TestMainWindow::aboutOpensModallyAndOkCloses()

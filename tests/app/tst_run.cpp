@@ -1,11 +1,11 @@
-// The simulation run through the main window: a whole run against the
-// independent reference results, the step count, the refusals before the
-// first step, a run cut short by numbers that are not finite, unwritable
-// result files, Cancel, repeated runs, and commands pressed during a run.
+// The simulation run through the main window: whole runs against the
+// independent reference results (files and plot windows), the step count,
+// the refusals before the first step, a run cut short by numbers that are
+// not finite, unwritable result files, Cancel, plot windows hidden during a
+// run, and commands pressed during a run.
 #include "apptestsupport.h"
 #include "filedropwidget.h"
 #include "guigraphwidget.h"
-#include "shipmotion.h"
 
 #include <QtTest>
 
@@ -13,13 +13,33 @@
 
 using namespace apptest;
 
+namespace {
+
+// The step numbers of a graph's samples, and a range of them.
+QVector<int> sampleSteps(GuiGraphWidget *graph)
+{
+    QVector<int> result;
+    for (int i = 0; i < graph->getDataCount(); ++i)
+        result << int(std::lround(graph->getDataPoint(i)->getTime() / 0.01));
+    return result;
+}
+
+QVector<int> stepRange(int first, int last)
+{
+    QVector<int> range;
+    for (int i = first; i <= last; ++i)
+        range << i;
+    return range;
+}
+
+} // namespace
+
 class TestRun : public QObject
 {
     Q_OBJECT
 
 private slots:
     void wholeRunsMatchTheReference();
-    void stepCountIsTheRecordingOverTheTimestep();
     void rowsFollowRecordingAndTimestep_data();
     void rowsFollowRecordingAndTimestep();
     void refusedBeforeTheFirstStep_data();
@@ -29,7 +49,7 @@ private slots:
     void nonFiniteStopsTheRun();
     void unwritableResultFileIsReported();
     void cancelWritesNothing();
-    void namesAreReadWhenTheRunStarts();
+    void hiddenWindowsGetNothing();
     void commandPressedDuringARunChangesNothing_data();
     void commandPressedDuringARunChangesNothing();
 };
@@ -91,22 +111,6 @@ void TestRun::wholeRunsMatchTheReference()
     }
 }
 
-void TestRun::stepCountIsTheRecordingOverTheTimestep()
-{
-    // At 0.01 s the count is the plain product 100.0 * T for every last time
-    // of whole milliseconds, also where it lies just below a whole number
-    // (1.15 s: 114 steps, which the stored runs were made with).
-    for (qint64 ms = 0; ms <= 2000000; ++ms) {
-        const double lastTime = double(ms) / 1000.0;
-        if (shipmotion::stepCount(lastTime, 0.01) != qint64(std::floor(100.0 * lastTime)))
-            QFAIL(qPrintable(QStringLiteral("T = %1 s").arg(lastTime, 0, 'g', 17)));
-    }
-    QCOMPARE(shipmotion::stepCount(1.15, 0.01), qint64(114));
-    QCOMPARE(shipmotion::stepCount(1.234, 0.1), qint64(12));
-    QCOMPARE(shipmotion::stepCount(1.0, 0.0), qint64(0));
-    QCOMPARE(shipmotion::stepCount(std::nan(""), 0.01), qint64(0));
-}
-
 void TestRun::rowsFollowRecordingAndTimestep_data()
 {
     QTest::addColumn<QByteArray>("recording");
@@ -115,6 +119,10 @@ void TestRun::rowsFollowRecordingAndTimestep_data()
     QTest::addColumn<int>("progress");
 
     QTest::newRow("60 s at 0.01 s") << sampleUpTo(60.0) << "0.01" << 5997 << 99;
+    // The steps are floor(100.0 * T), as the stored runs have them: 47 for
+    // 0.47 s, where 0.47 / 0.01 lies just below 47.
+    const QByteArray at045 = sampleUpTo(0.45);
+    QTest::newRow("0.47 s at 0.01 s") << at045 + "0.47" + at045.split('\n').at(10).mid(4) + '\n' << "0.01" << 44 << 95;
     // Half the timestep: the same step count, half the recording.
     QTest::newRow("10 s at 0.005 s") << sampleUpTo(10.0) << "0.005" << 1997 << 99;
     const QByteArray first = sampleUpTo(0.0);
@@ -378,19 +386,37 @@ void TestRun::cancelWritesNothing()
     QCOMPARE(readRows(h.result(4)->text()).first()[0], 0.01);
 }
 
-void TestRun::namesAreReadWhenTheRunStarts()
+void TestRun::hiddenWindowsGetNothing()
 {
+    // X open throughout; E closed at 30 % and shown again at 60 %; U opened
+    // at 50 %; A opened and closed before the run; Q never opened.
     Harness h;
-    h.setRecording(sampleUpTo(8.0));
-    h.nameResults(QStringLiteral("start"));
-    h.result(2)->clear();
-    h.runWhile(20, [&]() {
-        h.result(0)->setText(QStringLiteral("late_link.csv"));
-        h.result(2)->setText(QStringLiteral("late_error.csv"));
-        return true;
+    h.get<QLineEdit>("paramShipMotionLineEdit")->setText(referencePath("ship-motion-sample.csv"));
+    GraphScrollWidget *x = h.plot(0), *e = h.plot(3), *a = h.plot(4), *u = nullptr;
+    a->close();
+    auto lastStep = [&] { return sampleSteps(x->getGraphList().front()).last(); };
+    int closedAfter = 0, openedAfter = 0, reopenedAfter = 0;
+    h.runWhile(30, [&] {
+        if (!closedAfter) {
+            closedAfter = lastStep();
+            e->close();
+        } else if (!openedAfter && h.progress() >= 50) {
+            openedAfter = lastStep();
+            u = h.plot(2);
+        } else if (h.progress() >= 60) {
+            reopenedAfter = lastStep();
+            h.plot(3);
+            return true;
+        }
+        return false;
     });
-    QCOMPARE(readRows(QStringLiteral("start_link.csv")).size(), 797);
-    QCOMPARE(QDir::current().entryList({"*error*", "late*"}, QDir::Files), QStringList());
+    QVERIFY(closedAfter > 3000 && reopenedAfter > 7000);
+    const int steps = 11997;
+    QCOMPARE(sampleSteps(x->getGraphList().back()), stepRange(1, steps));
+    QCOMPARE(sampleSteps(e->getGraphList().back()), stepRange(1, closedAfter) + stepRange(reopenedAfter + 1, steps));
+    QCOMPARE(sampleSteps(u->getGraphList().back()), stepRange(openedAfter + 1, steps));
+    QCOMPARE(a->getGraphList().back()->getDataCount(), 0);
+    QCOMPARE(h.plot(1)->getGraphList().back()->getDataCount(), 0);
 }
 
 void TestRun::commandPressedDuringARunChangesNothing_data()
@@ -422,12 +448,14 @@ void TestRun::commandPressedDuringARunChangesNothing()
     const QVector<QByteArray> undisturbed = h.results();
     const QString labelText = label.isEmpty() ? QString() : h.get<QLabel>(qPrintable(label))->text();
 
-    // The table is edited once the run has begun, and the command pressed at
-    // 10, 20, ... 90 percent from inside the run's own event processing.
+    // The table and the result names are edited once the run has begun (the
+    // names are those of the run's start), and the command pressed at 10,
+    // 20, ... 90 percent from inside the run's own event processing.
     h.nameResults(QStringLiteral("pressed"));
     int presses = 0;
     h.runWhile(1, [&]() {
         h.setValue(2, QStringLiteral("120"));
+        h.nameResults(QStringLiteral("late"));
         if (h.progress() >= 10 * (presses + 1)) {
             ++presses;
             if (command.startsWith(QLatin1String("action")))
@@ -440,7 +468,9 @@ void TestRun::commandPressedDuringARunChangesNothing()
     QCOMPARE(presses, 9);
     QCOMPARE(h.warnings(), QStringList());
     QCOMPARE(h.progress(), 99);
+    h.nameResults(QStringLiteral("pressed"));
     QCOMPARE(h.results(), undisturbed);
+    QCOMPARE(QDir::current().entryList({"late*"}), QStringList());
     QVERIFY(!theView()->isVisible());
     if (!label.isEmpty())
         QCOMPARE(h.get<QLabel>(qPrintable(label))->text(), labelText);
