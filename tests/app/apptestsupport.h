@@ -10,17 +10,13 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QByteArray>
 #include <QDir>
-#include <QFile>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
-#include <QVector>
 #include <QWindow>
 
 #include <fcntl.h>
@@ -43,7 +39,6 @@ T *child(const QObject *parent, const char *name)
     return found;
 }
 
-// A file's contents; empty when it cannot be read.
 inline QByteArray readAll(const QString &fileName)
 {
     QFile file(fileName);
@@ -211,7 +206,7 @@ public:
         for (int k = 0; k < 5; ++k)
             result(k)->setText(prefix + QLatin1Char('_') + QLatin1String(resultNames[k]));
     }
-    QVector<QByteArray> results() const
+    QVector<QByteArray> results() const // the five files' contents
     {
         QVector<QByteArray> contents;
         for (int k = 0; k < 5; ++k)

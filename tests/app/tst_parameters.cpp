@@ -75,7 +75,6 @@ void TestParameters::checkBeforeARun_data()
     QTest::newRow("extra list items") << int(IzzFractionsRow) << "0.25, 0.25, 0.25, 0.25," << "";
     QTest::newRow("smallest timestep") << int(TimestepRow) << "0.0001" << "";
     QTest::newRow("largest timestep") << int(TimestepRow) << "1" << "";
-    QTest::newRow("negative turn time") << int(TurnTimeRow) << "-1" << "";
     QTest::newRow("timestep word") << int(TimestepRow) << "fast" << "Timestep (s): \"fast\" is not a number.";
     QTest::newRow("timestep blanks") << int(TimestepRow) << "  " << "Timestep (s): the value is empty.";
     QTest::newRow("timestep too small") << int(TimestepRow) << "0.00009" << "Timestep (s): 0.00009 is not between 0.0001 s and 1 s.";
@@ -87,9 +86,7 @@ void TestParameters::checkBeforeARun_data()
     QTest::newRow("one mass fraction") << int(MassFractionsRow) << "0.5" << "Mass Fractions: 4 numbers separated by commas are needed, 1 given.";
     QTest::newRow("word in a list") << int(MassFractionsRow) << "0.1, x, 0.5, 0.2" << "Mass Fractions: item 2, \"x\", is not a number.";
     QTest::newRow("empty list item") << int(LengthFractionsRow) << "0.285,, 0.288, 0.182" << "Length Fractions: item 2 is empty.";
-    QTest::newRow("Ixy empty") << int(IxyFractionsRow) << "" << "Ixy Fractions: the value is empty.";
     QTest::newRow("Izz nan") << int(IzzFractionsRow) << "0.25, nan, 0.25, 0.25" << "Izz Fractions: item 2, \"nan\", is not a number.";
-    QTest::newRow("turn direction word") << int(TurnDirectionRow) << "left" << "Turn Direction (deg): \"left\" is not a number.";
     QTest::newRow("turn time empty") << int(TurnTimeRow) << "" << "Turn at Time (s): the value is empty.";
     QTest::newRow("one coefficient") << int(ControlCoefficientsRow) << "712.0" << "Control Coefficients: 2 numbers separated by commas are needed, 1 given.";
 }

@@ -2,11 +2,18 @@
 // independent reference results (files and plot windows), the step count,
 // the refusals before the first step, a run cut short by numbers that are
 // not finite, unwritable result files, Cancel, plot windows hidden during a
-// run, and commands pressed during a run.
+// run, the 3D window that Show builds and a run poses, and commands pressed
+// during a run.
 #include "apptestsupport.h"
 #include "filedropwidget.h"
 #include "guigraphwidget.h"
 
+#include <Qt3DCore/QEntity>
+#include <Qt3DCore/QTransform>
+#include <Qt3DExtras/QCuboidMesh>
+#include <Qt3DExtras/QSphereMesh>
+
+#include <QPointer>
 #include <QtTest>
 
 #include <cmath>
@@ -32,6 +39,32 @@ QVector<int> stepRange(int first, int last)
     return range;
 }
 
+// Link box lengths and sphere scales of the shown scene, links 1 to 4.
+QVector<float> sizes(MarvekView *view)
+{
+    QVector<float> boxes, spheres;
+    for (Qt3DCore::QNode *node : view->sceneRoot()->childNodes()) {
+        auto *entity = qobject_cast<Qt3DCore::QEntity *>(node);
+        if (!entity)
+            continue;
+        const auto box = entity->componentsOfType<Qt3DExtras::QCuboidMesh>();
+        if (!box.isEmpty() && boxes.size() < 4)
+            boxes << box.first()->zExtent();
+        if (!entity->componentsOfType<Qt3DExtras::QSphereMesh>().isEmpty())
+            spheres << entity->componentsOfType<Qt3DCore::QTransform>().first()->scale();
+    }
+    return boxes + spheres;
+}
+
+bool near(const QVector<float> &a, const QVector<float> &b)
+{
+    for (int i = 0; i < a.size() && a.size() == b.size(); ++i) {
+        if (!(std::abs(a[i] - b[i]) < 1e-4f))
+            return false;
+    }
+    return a.size() == b.size();
+}
+
 } // namespace
 
 class TestRun : public QObject
@@ -50,6 +83,9 @@ private slots:
     void unwritableResultFileIsReported();
     void cancelWritesNothing();
     void hiddenWindowsGetNothing();
+    void showBuildsTheSceneFromTheTable();
+    void refusedTableChangesNothing();
+    void runPosesTheShownWindowWithTheShownParameters();
     void commandPressedDuringARunChangesNothing_data();
     void commandPressedDuringARunChangesNothing();
 };
@@ -388,21 +424,18 @@ void TestRun::cancelWritesNothing()
 
 void TestRun::hiddenWindowsGetNothing()
 {
-    // X open throughout; E closed at 30 % and shown again at 60 %; U opened
-    // at 50 %; A opened and closed before the run; Q never opened.
+    // X open throughout, E closed at 30 % and shown again at 60 %, A opened
+    // and closed before the run.
     Harness h;
     h.get<QLineEdit>("paramShipMotionLineEdit")->setText(referencePath("ship-motion-sample.csv"));
-    GraphScrollWidget *x = h.plot(0), *e = h.plot(3), *a = h.plot(4), *u = nullptr;
+    GraphScrollWidget *x = h.plot(0), *e = h.plot(3), *a = h.plot(4);
     a->close();
     auto lastStep = [&] { return sampleSteps(x->getGraphList().front()).last(); };
-    int closedAfter = 0, openedAfter = 0, reopenedAfter = 0;
+    int closedAfter = 0, reopenedAfter = 0;
     h.runWhile(30, [&] {
         if (!closedAfter) {
             closedAfter = lastStep();
             e->close();
-        } else if (!openedAfter && h.progress() >= 50) {
-            openedAfter = lastStep();
-            u = h.plot(2);
         } else if (h.progress() >= 60) {
             reopenedAfter = lastStep();
             h.plot(3);
@@ -414,9 +447,93 @@ void TestRun::hiddenWindowsGetNothing()
     const int steps = 11997;
     QCOMPARE(sampleSteps(x->getGraphList().back()), stepRange(1, steps));
     QCOMPARE(sampleSteps(e->getGraphList().back()), stepRange(1, closedAfter) + stepRange(reopenedAfter + 1, steps));
-    QCOMPARE(sampleSteps(u->getGraphList().back()), stepRange(openedAfter + 1, steps));
     QCOMPARE(a->getGraphList().back()->getDataCount(), 0);
-    QCOMPARE(h.plot(1)->getGraphList().back()->getDataCount(), 0);
+}
+
+void TestRun::showBuildsTheSceneFromTheTable()
+{
+    Harness h;
+    MarvekView *view = theView();
+    h.setValue(3, "0.1, 0.2, 0.3, 0.4");
+    h.setValue(4, "2.0");
+    h.setValue(5, "0.3, 0.25, 0.25, 0.2");
+    h.trigger("actionShow");
+    QCOMPARE(h.warnings(), QStringList());
+    QVERIFY(view->isVisible());
+    QCOMPARE(view->title(), QStringLiteral("0 s"));
+    // Boxes 99 % of the link lengths in cm, spheres scaled by the mass share.
+    const QVector<float> expected = {59.4f, 49.5f, 49.5f, 39.6f, 0.1f, 0.2f, 0.3f, 0.4f};
+    QVERIFY(near(sizes(view), expected));
+
+    // Show again, also while shown: a new scene from the table as it is now.
+    QPointer<Qt3DCore::QEntity> first = view->sceneRoot();
+    h.setValue(4, "1.0");
+    h.trigger("actionShow");
+    QVERIFY(!first && std::abs(sizes(view)[0] - 29.7f) < 1e-4f);
+}
+
+void TestRun::refusedTableChangesNothing()
+{
+    Harness h;
+    MarvekView *view = theView();
+    h.setValue(2, "heavy");
+    h.trigger("actionShow");
+    QCOMPARE(h.warnings().size(), 1);
+    QVERIFY(h.warnings().first().startsWith("Simulation Failed: The parameter table cannot be used:\nBody Mass (kg)"));
+    QVERIFY(!view->isVisible() && !view->sceneRoot());
+
+    // Refused while shown: the scene stays, and so do the model's parameters.
+    h.setValue(2, "89.6121");
+    h.trigger("actionShow");
+    Qt3DCore::QEntity *shown = view->sceneRoot();
+    const QVector<float> shownSizes = sizes(view);
+    h.setRecording(sampleUpTo(2.0));
+    h.nameResults("before");
+    h.trigger("actionRun");
+    const QVector<QByteArray> before = h.results();
+    h.closer.clear();
+    h.setValue(5, "0.5, 0.5");
+    h.trigger("actionShow");
+    QCOMPARE(h.warnings().size(), 1);
+    QVERIFY(view->isVisible() && view->sceneRoot() == shown);
+    QVERIFY(near(sizes(view), shownSizes));
+    h.nameResults("after");
+    h.trigger("actionRun");
+    QCOMPARE(h.results(), before);
+}
+
+void TestRun::runPosesTheShownWindowWithTheShownParameters()
+{
+    Harness h;
+    MarvekView *view = theView();
+    h.setRecording(sampleUpTo(3.0));
+    h.nameResults("hidden");
+    h.trigger("actionRun");
+    const QVector<QByteArray> hidden = h.results();
+    QVERIFY(!hidden.first().isEmpty() && view->title().isEmpty());
+
+    // Shown, the run gives the same files and leaves the window at its last
+    // step (297 of 300); the table is neither checked nor applied.
+    h.trigger("actionShow");
+    h.setValue(2, "120");
+    h.setValue(3, "0.25");
+    h.nameResults("shown");
+    h.trigger("actionRun");
+    QCOMPARE(h.warnings(), QStringList());
+    QCOMPARE(h.results(), hidden);
+    QCOMPARE(view->title(), QStringLiteral("2.97 s"));
+
+    // A run stopped by a recording that stops being finite keeps the last
+    // finite pose.
+    h.setRecording(sampleUpTo(8.0, 5.0));
+    h.trigger("actionRun");
+    QCOMPARE(view->title(), QStringLiteral("4.95 s"));
+    for (const Qt3DCore::QTransform *t : view->sceneRoot()->findChildren<Qt3DCore::QTransform *>()) {
+        const QVector4D r = t->rotation().toVector4D();
+        QVERIFY(std::isfinite(r.x() + r.y() + r.z() + r.w()));
+        QVERIFY(std::isfinite(t->translation().lengthSquared() + t->scale3D().lengthSquared()));
+    }
+
 }
 
 void TestRun::commandPressedDuringARunChangesNothing_data()

@@ -64,7 +64,6 @@ private slots:
     void comparisonRule();
     void rowTestAgreesWithReference_data();
     void rowTestAgreesWithReference();
-    void valueOffFailsOnce();
     void stoppedTestChangesNoLabel_data();
     void stoppedTestChangesNoLabel();
     void tablesReadOnceAFailedLoadAgain();
@@ -117,19 +116,20 @@ void TestUnitTests::rowTestAgreesWithReference_data()
     QTest::addColumn<QString>("resultsFile");
     QTest::addColumn<int>("firstRow");
     QTest::addColumn<QVector<Span>>("spans");
-    QTest::newRow("pose") << "computePoseButton" << "computePoseLabel" << "UTcomputePose.csv" << 0
-                          << QVector<Span>{{1, "matOutPos92.csv", 1, 12}};
+    QTest::addColumn<bool>("valueOff"); // one expected position moved by twice the tolerance
+    const QVector<Span> pose{{1, "matOutPos92.csv", 1, 12}};
+    QTest::newRow("pose") << "computePoseButton" << "computePoseLabel" << "UTcomputePose.csv" << 0 << pose << false;
+    QTest::newRow("pose, a value off") << "computePoseButton" << "computePoseLabel" << "UTcomputePose.csv" << 0 << pose << true;
     QTest::newRow("error") << "computeErrorButton" << "computeErrorLabel" << "UTcomputeError.csv" << 0
-                           << QVector<Span>{{1, "matOutError92.csv", 1, 24}};
+                           << QVector<Span>{{1, "matOutError92.csv", 1, 24}} << false;
     QTest::newRow("control") << "computeControlButton" << "computeControlLabel" << "UTcomputeControl.csv" << 0
-                             << QVector<Span>{{1, "matOutControl92.csv", 1, 12}, {13, "", 0, 12}};
+                             << QVector<Span>{{1, "matOutControl92.csv", 1, 12}, {13, "", 0, 12}} << false;
     QTest::newRow("accel") << "computeAccelButton" << "computeAccelLabel" << "UTcomputeAccel.csv" << 0
-                           << QVector<Span>{{1, "matOutAccel92.csv", 1, 27}};
+                           << QVector<Span>{{1, "matOutAccel92.csv", 1, 27}} << false;
     QTest::newRow("interpolation") << "interpolationButton" << "interpolationLabel" << "UTshipData.csv" << 1
                                    << QVector<Span>{{1, "matOutXXX92.csv", 13, 6}, {7, "matOutXXX92.csv", 31, 6},
-                                                    {13, "matOutXXX92.csv", 37, 6}};
-    QTest::newRow("RK4") << "rk4Button" << "simLabel" << "UTcomputePose.csv" << 0
-                         << QVector<Span>{{1, "matOutPos92.csv", 1, 12}};
+                                                    {13, "matOutXXX92.csv", 37, 6}} << false;
+    QTest::newRow("RK4") << "rk4Button" << "simLabel" << "UTcomputePose.csv" << 0 << pose << false;
 }
 
 void TestUnitTests::rowTestAgreesWithReference()
@@ -139,8 +139,16 @@ void TestUnitTests::rowTestAgreesWithReference()
     QFETCH(QString, resultsFile);
     QFETCH(int, firstRow);
     QFETCH(QVector<Span>, spans);
+    QFETCH(bool, valueOff);
     Harness h;
     h.copyReferenceTables();
+    if (valueOff) {
+        QList<QByteArray> lines = readAll("matOutPos92.csv").split('\n');
+        QList<QByteArray> cells = lines[701].split(',');
+        cells[12] = QByteArray::number(cells[12].toDouble() + 0.001, 'g', 17);
+        lines[701] = cells.join(',');
+        testsupport::writeTextFile("matOutPos92.csv", lines.join('\n'));
+    }
     h.get<QCheckBox>("outputToDiskCheckBox")->setChecked(true);
     h.get<QLineEdit>("shipFileDropLineEdit")->setText(referencePath("ship-motion-sample.csv"));
     h.click(qPrintable(button));
@@ -152,7 +160,7 @@ void TestUnitTests::rowTestAgreesWithReference()
     const QVector<QVector<double>> results = readRows(resultsFile);
     const QVector<QVector<double>> input = readRows("matOutXXX92.csv");
     QCOMPARE(results.size(), input.size() - firstRow);
-    int compared = 0;
+    int passed = 0, compared = 0;
     for (const Span &span : spans) {
         const QVector<QVector<double>> expected = span.table.isEmpty() ? input : readRows(span.table);
         for (int i = 0; i < results.size(); ++i) {
@@ -160,36 +168,16 @@ void TestUnitTests::rowTestAgreesWithReference()
             QCOMPARE(results[i][0], input[r][0]);
             for (int k = 0; k < span.count; ++k) {
                 const double a = results[i][span.first + k];
-                if (span.table.isEmpty()) {
-                    QCOMPARE(a, 0.0);
-                    continue;
-                }
-                const double b = expected[r][span.tableColumn + k];
-                if (std::abs(a) < 1e-6 && std::abs(b) < 1e-6)
-                    continue;
-                ++compared;
-                if (!(std::abs(a - b) < 0.0005))
-                    QFAIL(qPrintable(QStringLiteral("row %1 value %2: %3 against %4").arg(r).arg(span.first + k).arg(a).arg(b)));
+                const double b = span.table.isEmpty() ? 0.0 : expected[r][span.tableColumn + k];
+                QVERIFY(!span.table.isEmpty() || a == 0.0);
+                compared += !(std::abs(a) < 1e-6 && std::abs(b) < 1e-6);
+                passed += !(std::abs(a) < 1e-6 && std::abs(b) < 1e-6) && std::abs(a - b) < 0.0005;
             }
         }
     }
     QVERIFY(compared > 1000);
-    QCOMPARE(counts(h.get<QLabel>(qPrintable(label))->text()), (QVector<int>{compared, compared}));
-}
-
-void TestUnitTests::valueOffFailsOnce()
-{
-    Harness h;
-    h.copyReferenceTables();
-    QList<QByteArray> lines = readAll("matOutPos92.csv").split('\n');
-    QList<QByteArray> cells = lines[701].split(',');
-    cells[12] = QByteArray::number(cells[12].toDouble() + 0.001, 'g', 17); // twice the tolerance
-    lines[701] = cells.join(',');
-    testsupport::writeTextFile("matOutPos92.csv", lines.join('\n'));
-    h.click("computePoseButton");
-    const QVector<int> c = counts(h.get<QLabel>("computePoseLabel")->text());
-    QVERIFY(c.size() == 2 && c[1] > 0);
-    QCOMPARE(c[0], c[1] - 1);
+    QCOMPARE(passed, compared - (valueOff ? 1 : 0));
+    QCOMPARE(counts(h.get<QLabel>(qPrintable(label))->text()), (QVector<int>{passed, compared}));
 }
 
 void TestUnitTests::stoppedTestChangesNoLabel_data()
@@ -199,7 +187,6 @@ void TestUnitTests::stoppedTestChangesNoLabel_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("status");
     const QString failure = QStringLiteral("File Load Failure");
-    QTest::newRow("missing table") << "remove" << "" << "computePoseButton" << failure;
     QTest::newRow("short table") << "shorten" << "" << "computePoseButton" << failure;
     QTest::newRow("ship data a device") << "" << "/dev/null" << "computeAccelButton" << failure;
     QTest::newRow("ship data a FIFO") << "" << "ship.fifo" << "computeAccelButton" << failure;
@@ -230,8 +217,6 @@ void TestUnitTests::stoppedTestChangesNoLabel()
     for (const QByteArray &line : ship)
         narrow += line.split(',').mid(0, 16).join(',') + '\n';
     testsupport::writeTextFile("narrow.csv", narrow);
-    if (edit == QLatin1String("remove"))
-        QFile::remove("matOutControl92.csv");
     if (edit == QLatin1String("shorten")) // the pose test does not read it, but the set goes as a whole
         testsupport::writeTextFile("matOutAccel92.csv", readAll("matOutAccel92.csv").left(50000));
     if (edit == QLatin1String("pose first"))
@@ -262,9 +247,6 @@ void TestUnitTests::tablesReadOnceAFailedLoadAgain()
         QVERIFY(QFile::remove(table));
     h.click("computeAccelButton");
     QVERIFY(allPassed(h.get<QLabel>("computeAccelLabel")->text()));
-    MarvekDev fresh;
-    child<QPushButton>(&fresh, "computeAccelButton")->click();
-    QCOMPARE(child<QLabel>(&fresh, "statusLabel")->text(), QStringLiteral("File Load Failure"));
 }
 
 void TestUnitTests::resultsFileOnlyWhenTicked()

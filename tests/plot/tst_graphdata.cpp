@@ -1,6 +1,6 @@
 // What a graph keeps of its samples and events, its window under zoom and pan,
-// its search by time, its export, and the plot window's graph per series.
-#include "graphscrollwidget.h"
+// its search by time, and its export. (The plot window's graphs fed by index:
+// the whole run in tst_run.)
 #include "guigraphwidget.h"
 #include "testsupport.h"
 
@@ -37,7 +37,6 @@ private slots:
     void exportData_data();
     void exportData();
     void menuExportAsksForAName();
-    void plotWindowFeedsOneGraphPerSeries();
 };
 
 void TestGraphData::keptSamplesAndRange_data()
@@ -257,30 +256,6 @@ void TestGraphData::menuExportAsksForAName()
     QCOMPARE(entries[1], entries[0]);
     QCOMPARE(asked, QStringLiteral("QFileDialog"));
     QCOMPARE(closer.closedTexts(), QStringList());
-}
-
-void TestGraphData::plotWindowFeedsOneGraphPerSeries()
-{
-    const QStringList titles = {QStringLiteral("X1"), QStringLiteral("Y1"), QStringLiteral("Z1")};
-    GraphScrollWidget window;
-    window.setTargetLayout();
-    window.createGraphs(titles.mid(0, 1), QStringLiteral("m"));
-    window.createGraphs(titles.mid(1), QStringLiteral("rad")); // a second call appends
-    window.addData(0.5, Eigen::Vector3d(1.0, -2.0, 3.0));
-    window.addData(0.6, Eigen::Vector3d(4.0, -5.0, 6.0));
-
-    QCOMPARE(int(window.getGraphList().size()), 3);
-    int i = 0;
-    for (GuiGraphWidget *graph : window.getGraphList()) {
-        QCOMPARE(graph->getTitle(), titles[i]);
-        QCOMPARE(graph->getUnits(), QLatin1String(i == 0 ? "m" : "rad"));
-        QVERIFY(graph->isLiveMode());
-        QCOMPARE(graph->getDataCount(), 2);
-        QCOMPARE(graph->getDataPoint(1)->getTime(), 0.6);
-        QCOMPARE(graph->getDataPoint(0)->getValue(), (i == 1 ? -1 : 1) * (i + 1.0));
-        QCOMPARE(graph->getDataPoint(1)->getValue(), (i == 1 ? -1 : 1) * (i + 4.0));
-        ++i;
-    }
 }
 
 QTEST_MAIN(TestGraphData)
