@@ -148,7 +148,6 @@ private slots:
     void showPlotA();
 
 private:
-
     // The one place where the window processes events; marks it busy meanwhile.
     void processPendingEvents();
 
