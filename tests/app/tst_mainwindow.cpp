@@ -266,8 +266,8 @@ void TestMainWindow::parametersPageFitsTheFont()
     QVERIFY(h.get<QLabel>("label_3")->geometry().bottom() < field->geometry().top());
     for (const char *placed : {"paramTableWidget", "layoutWidget"})
         QVERIFY(h.get("tab")->rect().contains(h.get(placed)->geometry()));
-    const QString picture = QStringLiteral("mainwindow_parameters_%1pt.png").arg(points);
-    QVERIFY(h.window->grab().save(testsupport::artifactPath(picture)));
+    if (points == 12) // the picture for people to look at
+        QVERIFY(h.window->grab().save(testsupport::artifactPath("mainwindow_parameters_12pt.png")));
 }
 
 QTEST_MAIN(TestMainWindow)

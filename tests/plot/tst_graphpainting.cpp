@@ -4,12 +4,10 @@
 // last samples on the plot window's screen.
 #include "graphscrollwidget.h"
 #include "guigraphwidget.h"
-#include "testsupport.h"
 
 #include <QElapsedTimer>
 #include <QImage>
 #include <QRandomGenerator>
-#include <QScreen>
 #include <QtMath>
 #include <QtTest>
 
@@ -319,8 +317,6 @@ void TestGraphPainting::lastSamplesShownAtTheEndOfARun()
         QVERIFY2(!heldBack || watch.gap >= 15, qPrintable(QStringLiteral("repainted after %1 ms").arg(watch.gap)));
     }
     QCOMPARE(watch.fewest(), painted + 1);
-    if (flush)
-        QVERIFY(window.grab().save(testsupport::artifactPath(QStringLiteral("graph_scroll_window.png"))));
 }
 
 QTEST_MAIN(TestGraphPainting)
