@@ -564,26 +564,14 @@ void GuiGraphWidget::drawSeries(QPainter &painter, const GraphSeriesPainter &ser
             painter.drawPolyline(path);
         return;
     }
-    // Only samples inside the window belong to a drawn segment. Those of each
-    // stretch are found by time and drawn in one pass where they run on into
-    // the next stretch's, so that the step from one to the other is judged
-    // like any other segment.
-    const auto drawRange = [&](int begin, int end) {
-        if (end - begin >= 2)
-            seriesPainter.draw(painter, series.constData() + begin, end - begin, m_seriesDetail);
-    };
-    int begin = 0;
-    int end = 0;
+    // Only samples inside the window belong to a drawn segment; those of each
+    // stretch are found by time. No segment joins one stretch to the next.
     for (int s = 0; s < series.stretchCount(); ++s) {
         const int first = series.lowerBound(mapping.tStart(), series.stretchBegin(s), series.stretchEnd(s));
-        const int last = series.upperBound(mapping.tEnd(), first, series.stretchEnd(s));
-        if (first != end) {
-            drawRange(begin, end);
-            begin = first;
-        }
-        end = last;
+        const int end = series.upperBound(mapping.tEnd(), first, series.stretchEnd(s));
+        if (end - first >= 2)
+            seriesPainter.draw(painter, series.constData() + first, end - first, m_seriesDetail);
     }
-    drawRange(begin, end);
 }
 
 void GuiGraphWidget::updateDataValueOnly(QPainter &painter)
