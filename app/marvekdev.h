@@ -155,6 +155,8 @@ private:
     // shows it (again).
     void showPlotWindow(std::unique_ptr<GraphScrollWidget> &window, const QString &title,
                         const QStringList &series, const QString &units);
+    // The five plot windows, null where not yet created.
+    std::array<GraphScrollWidget *, 5> plotWindows() const;
     // Paints the samples that each plot window's graphs still hold back, so
     // that a finished run shows its last steps.
     void flushPlotWindows();

@@ -70,6 +70,31 @@ QStringList MarvekDev::getParameterValues() const
     return values;
 }
 
+QString MarvekDev::parameterTableProblem() const
+{
+    const QString problem = checkValues(getParameterValues());
+    if (problem.isEmpty())
+        return problem;
+    return QStringLiteral("The parameter table cannot be used:\n%1").arg(problem);
+}
+
+void MarvekDev::commitParameterEdit()
+{
+    // Leaving a cell commits its editor's text and closes the editor. The
+    // editor is usually on the current cell, but one opened otherwise is
+    // made current first.
+    QTableWidget *table = ui.paramTableWidget;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        for (int column = 0; column < table->columnCount(); ++column) {
+            const QModelIndex index = table->model()->index(row, column);
+            if (table->indexWidget(index)) {
+                table->setCurrentIndex(index);
+                table->setCurrentIndex(QModelIndex());
+            }
+        }
+    }
+}
+
 double MarvekDev::getTimestep() const
 {
     return m_timestep;

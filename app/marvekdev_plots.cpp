@@ -103,10 +103,14 @@ bool MarvekDev::isPlotAVisible() const
     return isShown(m_plotA);
 }
 
+std::array<GraphScrollWidget *, 5> MarvekDev::plotWindows() const
+{
+    return {m_plotX.get(), m_plotQ.get(), m_plotU.get(), m_plotE.get(), m_plotA.get()};
+}
+
 void MarvekDev::flushPlotWindows()
 {
-    for (GraphScrollWidget *window :
-         {m_plotX.get(), m_plotQ.get(), m_plotU.get(), m_plotE.get(), m_plotA.get()}) {
+    for (GraphScrollWidget *window : plotWindows()) {
         if (window)
             window->flushRepaints();
     }

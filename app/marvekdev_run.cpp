@@ -3,7 +3,6 @@
 // integrated over it step by step, and the named result files are written.
 #include "marvekdev.h"
 
-#include "bodyparameters.h"
 #include "bodyrk4.h"
 #include "filedropwidget.h"
 #include "guigraphwidget.h"
@@ -16,7 +15,6 @@
 #include <QLabel>
 #include <QMap>
 #include <QMessageBox>
-#include <QTableWidget>
 #include <QVariant>
 #include <QVector>
 
@@ -112,34 +110,6 @@ bool MarvekDev::hasAccelOutputFile() const
 }
 
 // ---------------------------------------------------------------------------
-// Parameter table
-
-QString MarvekDev::parameterTableProblem() const
-{
-    const QString problem = bodyparameters::checkValues(getParameterValues());
-    if (problem.isEmpty())
-        return problem;
-    return QStringLiteral("The parameter table cannot be used:\n%1").arg(problem);
-}
-
-void MarvekDev::commitParameterEdit()
-{
-    // Leaving a cell commits its editor's text and closes the editor. The
-    // editor is usually on the current cell, but one opened otherwise is
-    // made current first.
-    QTableWidget *table = ui.paramTableWidget;
-    for (int row = 0; row < table->rowCount(); ++row) {
-        for (int column = 0; column < table->columnCount(); ++column) {
-            const QModelIndex index = table->model()->index(row, column);
-            if (table->indexWidget(index)) {
-                table->setCurrentIndex(index);
-                table->setCurrentIndex(QModelIndex());
-            }
-        }
-    }
-}
-
-// ---------------------------------------------------------------------------
 // Refusals before the first step
 
 void MarvekDev::warnSimulationFailed(const QString &text)
@@ -195,8 +165,7 @@ qint64 MarvekDev::estimateRunMemory(qint64 steps) const
             perStep += AsciiDataFile::appendedRowBytes(output.columns);
     }
     // A graph's samples grow by doubling, so up to two places per sample.
-    for (const GraphScrollWidget *window :
-         {m_plotX.get(), m_plotQ.get(), m_plotU.get(), m_plotE.get(), m_plotA.get()}) {
+    for (const GraphScrollWidget *window : plotWindows()) {
         if (window && window->isVisible())
             perStep += qint64(window->getGraphList().size()) * 2 * qint64(sizeof(BaseDataPoint));
     }
