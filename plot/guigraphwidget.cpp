@@ -1,8 +1,9 @@
 #include "guigraphwidget.h"
 
+#include "graphrepaintpass.h"
+
 #include <QDebug>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFont>
 #include <QMessageBox>
@@ -16,19 +17,6 @@
 #include <cmath>
 
 namespace {
-
-// New samples repaint graphs at most once per this interval (one screen
-// refresh), counted from the end of the last paint.
-constexpr int kRepaintIntervalMs = 16;
-
-// When the last paint of any graph ended. Graphs fed together thus ask for
-// their repaints together, and however long a round of repaints takes, a run
-// goes on for at least one interval before the next round.
-QElapsedTimer &lastGraphPaintEnd()
-{
-    static QElapsedTimer ended;
-    return ended;
-}
 
 // Ticks on the y axis divide the range into this many steps.
 constexpr int kTickDivisions = 6;
@@ -72,12 +60,12 @@ GuiGraphWidget::GuiGraphWidget(QWidget *parent)
     , m_bottomMargin(0.0)
     , m_valueFontSize(0.25)
 {
-    m_repaintTimer.setSingleShot(true);
-    m_repaintTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_repaintTimer, &QTimer::timeout, this, &GuiGraphWidget::scheduleRepaint);
 }
 
-GuiGraphWidget::~GuiGraphWidget() = default;
+GuiGraphWidget::~GuiGraphWidget()
+{
+    GraphRepaintPass::instance().forget(this);
+}
 
 // ---- settings -------------------------------------------------------------
 
@@ -270,32 +258,15 @@ void GuiGraphWidget::addEventData(BaseLwEvent &event)
 
 void GuiGraphWidget::requestRepaint()
 {
-    // A run adds samples far more often than a screen can show them: ask for
-    // a repaint once an interval has passed since the last paint ended, or
-    // for a later one when it has not, so the newest are always shown. A
-    // repaint already asked for shows them anyway.
-    if (m_repaintPending || m_repaintTimer.isActive())
-        return;
-    const QElapsedTimer &ended = lastGraphPaintEnd();
-    const qint64 sinceLast = ended.isValid() ? ended.elapsed() : kRepaintIntervalMs;
-    if (sinceLast >= kRepaintIntervalMs)
-        scheduleRepaint();
-    else
-        m_repaintTimer.start(int(kRepaintIntervalMs - sinceLast));
-}
-
-void GuiGraphWidget::scheduleRepaint()
-{
-    m_repaintPending = true;
-    update();
+    // A run adds samples far more often than a screen can show them: the
+    // graph is painted in the next pass over all graphs that wait.
+    GraphRepaintPass::instance().mark(this);
 }
 
 void GuiGraphWidget::flushRepaint()
 {
-    if (!m_repaintTimer.isActive())
-        return;
-    m_repaintTimer.stop();
-    scheduleRepaint();
+    if (m_repaintPending)
+        GraphRepaintPass::instance().flush();
 }
 
 // ---- zoom and pan ---------------------------------------------------------
@@ -444,19 +415,15 @@ const BaseLwEvent *GuiGraphWidget::findEvent(double t, int direction) const
 
 void GuiGraphWidget::paintEvent(QPaintEvent *)
 {
-    m_repaintPending = false;
     if (!m_drawingEnabled)
         return;
-    {
-        QPainter painter(this);
-        if (m_valueOnlyMode) {
-            updateDataValueOnly(painter);
-        } else {
-            drawGraphics(painter);
-            updateGraphics(painter);
-        }
+    QPainter painter(this);
+    if (m_valueOnlyMode) {
+        updateDataValueOnly(painter);
+    } else {
+        drawGraphics(painter);
+        updateGraphics(painter);
     }
-    lastGraphPaintEnd().start();
 }
 
 void GuiGraphWidget::drawGraphics(QPainter &painter)

@@ -11,7 +11,6 @@
 #include <QColor>
 #include <QLineF>
 #include <QString>
-#include <QTimer>
 #include <QVector>
 
 class QPainter;
@@ -89,10 +88,10 @@ public:
     // -1 earlier), or null.
     const BaseLwEvent *findEvent(double t, int direction) const;
 
-    // New samples repaint the graph at most once per screen refresh, counted
-    // from the end of the last paint of any graph; this asks at once for the
-    // repaint that is still waiting, if any (for the end of a run, so that
-    // the last samples are shown without delay).
+    // New samples are painted in the next repaint pass over all graphs
+    // (GraphRepaintPass); this runs that pass at once when the graph waits
+    // for it (for the end of a run, so that the last samples are shown
+    // without delay).
     void flushRepaint();
 
 public slots:
@@ -127,7 +126,6 @@ private:
     void drawSeries(QPainter &painter, const GraphSeriesPainter &seriesPainter, const GraphMapping &mapping,
                     const SampleSeries &series, SeriesBucketCache &cache);
     void requestRepaint();
-    void scheduleRepaint();
 
     bool m_drawingEnabled;
     QColor m_backgroundColor;
@@ -167,8 +165,8 @@ private:
     GraphSeriesPainter::Detail m_seriesDetail = GraphSeriesPainter::Detail::Thinned;
     SeriesBucketCache m_dataPath;      // thinned paths kept across repaints
     SeriesBucketCache m_comparePath;
-    QTimer m_repaintTimer;          // runs while a repaint for new samples waits
-    bool m_repaintPending = false;  // a repaint is asked for and not yet done
+    friend class GraphRepaintPass;
+    bool m_repaintPending = false; // marked for the next repaint pass
 };
 
 #endif // GUIGRAPHWIDGET_H

@@ -65,6 +65,44 @@ bool near(const QVector<float> &a, const QVector<float> &b)
     return a.size() == b.size();
 }
 
+// The number of samples each graph of the windows held when it was last
+// painted: what its picture on screen shows.
+class ShownSamples : public QObject
+{
+public:
+    explicit ShownSamples(const std::vector<GraphScrollWidget *> &windows)
+    {
+        for (GraphScrollWidget *window : windows) {
+            for (GuiGraphWidget *graph : window->getGraphList()) {
+                graph->installEventFilter(this);
+                m_graphs << graph;
+            }
+        }
+    }
+    // Graphs on screen whose picture lacks samples they hold.
+    QStringList behind() const
+    {
+        QStringList lagging;
+        for (GuiGraphWidget *graph : m_graphs) {
+            if (!graph->visibleRegion().isEmpty() && m_shown.value(graph) != graph->getDataCount())
+                lagging << QStringLiteral("%1 (%2 of %3)").arg(graph->getTitle()).arg(m_shown.value(graph)).arg(graph->getDataCount());
+        }
+        return lagging;
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            m_shown[watched] = static_cast<GuiGraphWidget *>(watched)->getDataCount();
+        return false;
+    }
+
+private:
+    QVector<GuiGraphWidget *> m_graphs;
+    QHash<QObject *, int> m_shown;
+};
+
 } // namespace
 
 class TestRun : public QObject
@@ -98,7 +136,10 @@ void TestRun::wholeRunsMatchTheReference()
     h.get<QLineEdit>("paramShipMotionLineEdit")->setText(referencePath("ship-motion-sample.csv"));
     h.nameResults(QStringLiteral("full"));
     GraphScrollWidget *windows[] = {h.plot(0), h.plot(1), h.plot(3), h.plot(2), h.plot(4)};
+    const ShownSamples shown({std::begin(windows), std::end(windows)});
     h.trigger("actionRun");
+    // Every graph on screen shows the last step as soon as the run ends.
+    QCOMPARE(shown.behind(), QStringList());
     QCOMPARE(h.warnings(), QStringList());
     QCOMPARE(h.status(), QStringLiteral("Running Sim"));
     QVERIFY(windows[2]->grab().save(testsupport::artifactPath("plot_errors_window.png")));
@@ -137,6 +178,7 @@ void TestRun::wholeRunsMatchTheReference()
     // Each later run writes its own rows; the windows keep every run's samples.
     h.trigger("actionRun");
     h.trigger("actionRun");
+    QCOMPARE(shown.behind(), QStringList());
     QCOMPARE(h.results(), first);
     for (GraphScrollWidget *window : windows) {
         for (GuiGraphWidget *graph : window->getGraphList()) {
