@@ -1,21 +1,21 @@
 #include "memoryroom.h"
 
-#include <QByteArray>
 #include <QFile>
 #include <QList>
-#include <QString>
 
 #include <limits>
 
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
 #endif
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 
 constexpr qint64 unknown = std::numeric_limits<qint64>::max();
 
-// The whole text of a small system file; empty when it cannot be read.
 QByteArray readSystemFile(const QString &path)
 {
     QFile file(path);
@@ -24,34 +24,36 @@ QByteArray readSystemFile(const QString &path)
     return file.readAll();
 }
 
-// The number of "<key> N kB" in /proc/meminfo or /proc/self/status, in bytes.
-qint64 kilobyteField(const QByteArray &text, const QByteArray &key)
+// The number after `key` on the line that starts with it ("MemAvailable:",
+// "VmSize:", "inactive_file"), times unit; unknown without such a line.
+qint64 field(const QByteArray &text, const QByteArray &key, qint64 unit)
 {
     for (const QByteArray &line : text.split('\n')) {
-        if (!line.startsWith(key))
+        const QList<QByteArray> words = line.simplified().split(' ');
+        if (words.size() < 2 || words.first() != key)
             continue;
         bool ok = false;
-        const qint64 kb = line.mid(key.size()).simplified().split(' ').value(0).toLongLong(&ok);
-        return ok ? kb * 1024 : unknown;
+        const qint64 value = words.at(1).toLongLong(&ok);
+        return ok ? value * unit : unknown;
     }
     return unknown;
 }
 
 // A limit or usage file of a control group: a number of bytes, or unknown
-// for "max" and for a file that does not exist.
-qint64 cgroupValue(const QString &path)
+// for "max" and for a file that cannot be read.
+qint64 groupValue(const QByteArray &text)
 {
     bool ok = false;
-    const qint64 value = readSystemFile(path).trimmed().toLongLong(&ok);
+    const qint64 value = text.trimmed().toLongLong(&ok);
     return ok ? value : unknown;
 }
 
 // Room under the memory limits of the process's control group and of every
 // group above it, for both control group hierarchies.
-qint64 cgroupRoom()
+qint64 groupRoom(const memoryroom::FileReader &read)
 {
     qint64 room = unknown;
-    for (const QByteArray &line : readSystemFile(QStringLiteral("/proc/self/cgroup")).split('\n')) {
+    for (const QByteArray &line : read(QStringLiteral("/proc/self/cgroup")).split('\n')) {
         // "0::/path" (unified hierarchy) or "N:memory:/path".
         const QList<QByteArray> parts = line.split(':');
         if (parts.size() < 3)
@@ -59,24 +61,29 @@ qint64 cgroupRoom()
         QString base;
         QString limitFile;
         QString usageFile;
+        QByteArray cacheKey; // inactive file cache in memory.stat, this group and below
         if (parts.at(0) == "0" && parts.at(1).isEmpty()) {
             base = QStringLiteral("/sys/fs/cgroup");
             limitFile = QStringLiteral("memory.max");
             usageFile = QStringLiteral("memory.current");
+            cacheKey = "inactive_file";
         } else if (parts.at(1).split(',').contains("memory")) {
             base = QStringLiteral("/sys/fs/cgroup/memory");
             limitFile = QStringLiteral("memory.limit_in_bytes");
             usageFile = QStringLiteral("memory.usage_in_bytes");
+            cacheKey = "total_inactive_file";
         } else {
             continue;
         }
-        QString group = QString::fromUtf8(parts.mid(2).join(':'));
+        QString group = QString::fromUtf8(parts.mid(2).join(':')).trimmed();
         while (true) {
             const QString dir = base + group + QLatin1Char('/');
-            const qint64 limit = cgroupValue(dir + limitFile);
-            const qint64 usage = cgroupValue(dir + usageFile);
-            if (limit != unknown && usage != unknown)
-                room = qMin(room, limit - usage);
+            const qint64 limit = groupValue(read(dir + limitFile));
+            const qint64 usage = groupValue(read(dir + usageFile));
+            if (limit != unknown && usage != unknown) {
+                const qint64 cache = field(read(dir + QStringLiteral("memory.stat")), cacheKey, 1);
+                room = qMin(room, limit - usage + (cache == unknown ? 0 : cache));
+            }
             if (group.isEmpty() || group == QLatin1String("/"))
                 break;
             group.truncate(group.lastIndexOf(QLatin1Char('/')));
@@ -85,35 +92,42 @@ qint64 cgroupRoom()
     return room;
 }
 
-qint64 addressSpaceRoom()
-{
-#ifdef Q_OS_UNIX
-    rlimit limit = {};
-    if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
-        return unknown;
-    const qint64 used =
-        kilobyteField(readSystemFile(QStringLiteral("/proc/self/status")), "VmSize:");
-    if (used == unknown)
-        return unknown;
-    return static_cast<qint64>(limit.rlim_cur) - used;
-#else
-    return unknown;
-#endif
-}
-
 } // namespace
 
 namespace memoryroom {
 
-qint64 available()
+qint64 roomFrom(const FileReader &read, qint64 addressSpaceLimit, qint64 allocatorFreeBytes)
 {
-    const qint64 room = qMin(
-        qMin(kilobyteField(readSystemFile(QStringLiteral("/proc/meminfo")), "MemAvailable:"),
-             cgroupRoom()),
-        addressSpaceRoom());
+    qint64 room = qMin(field(read(QStringLiteral("/proc/meminfo")), "MemAvailable:", 1024),
+                       groupRoom(read));
+    if (addressSpaceLimit >= 0) {
+        const qint64 used = field(read(QStringLiteral("/proc/self/status")), "VmSize:", 1024);
+        if (used != unknown)
+            room = qMin(room, addressSpaceLimit - used + allocatorFreeBytes);
+    }
     if (room == unknown)
         return -1;
     return qMax<qint64>(room, 0);
+}
+
+qint64 available()
+{
+    qint64 addressSpaceLimit = -1;
+#ifdef Q_OS_UNIX
+    rlimit limit = {};
+    if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        addressSpaceLimit = static_cast<qint64>(limit.rlim_cur);
+#endif
+    qint64 allocatorFree = 0;
+#ifdef __GLIBC__
+    // Freed blocks stay with the allocator: trimming hands their pages back,
+    // which the system's and the control group's figures then show, but it
+    // cannot shrink the address space past blocks still in use, so what it
+    // keeps free there counts as room under the address-space limit.
+    malloc_trim(0);
+    allocatorFree = static_cast<qint64>(mallinfo2().fordblks);
+#endif
+    return roomFrom(readSystemFile, addressSpaceLimit, allocatorFree);
 }
 
 } // namespace memoryroom
