@@ -93,9 +93,10 @@ public:
     // nothing changed, when it is not a regular file or cannot be opened.
     bool loadParameterFile(const QString &fileName);
 
-    // Memory a run of `steps` steps would hold: rows of the result tables
-    // whose files are named and samples of the visible plot windows.
-    qint64 estimateRunMemory(qint64 steps) const;
+    // Memory a run of `steps` steps at timestep dt would take: rows of the
+    // result tables whose files are named, and the growth of the visible
+    // plot windows' samples.
+    qint64 estimateRunMemory(qint64 steps, double dt) const;
     // The memory a run may take, in bytes; negative (the default) measures
     // what the system still has at the start of each run.
     void setMemoryRoom(qint64 bytes) { m_memoryRoom = bytes; }
@@ -172,6 +173,9 @@ private:
     // Ends a run refused before its first step: the status line returns to
     // its idle text and a "Simulation Failed" box gives the reason.
     void refuseRun(const QString &text);
+    // Empty when every named result file can be a file; otherwise the
+    // warning naming the first field that names a folder.
+    QString resultNameProblem() const;
     // Empty when every named result file and the ship-motion file are
     // different files; otherwise the warning naming the fields that share one.
     QString sharedFileProblem() const;
@@ -186,8 +190,11 @@ private:
     };
     // In the order link, CG, error, control, acceleration.
     std::array<ResultOutput, 5> resultOutputs() const;
-    // Writes each result table whose file the current run names; returns one
-    // line per file that could not be written, naming it and the reason.
+    void clearResultTables();
+    // Writes each result table whose file the current run names. Empty when
+    // all were written; otherwise one line per file that could not be, with
+    // the reason, then the files written and those not. Memory running out
+    // stops the writing and frees the tables.
     QString writeOutputFiles();
 
     // Unit-test data. loadTestData reads the five reference tables (and the

@@ -18,6 +18,7 @@
 #include <QVariant>
 #include <QVector>
 
+#include <algorithm>
 #include <new>
 
 using Eigen::VectorXd;
@@ -43,10 +44,13 @@ QString loadFailure(const QString &fileName)
 // Where a file name leads: the canonical path of an existing file (symbolic
 // links resolved), otherwise the canonical path of its folder plus its name.
 // Relative names, "./" and links to one file then compare equal, while two
-// files not written yet keep their own names.
+// files not written yet keep their own names. A link whose target does not
+// exist yet leads to where that target would be written.
 QString fileIdentity(const QString &fileName)
 {
-    const QFileInfo info(fileName);
+    QFileInfo info(fileName);
+    for (int links = 0; info.isSymLink() && links < 40; ++links) // 40: a loop of links
+        info = QFileInfo(info.symLinkTarget());
     const QString existing = info.canonicalFilePath();
     if (!existing.isEmpty())
         return existing;
@@ -123,6 +127,23 @@ void MarvekDev::refuseRun(const QString &text)
     warnSimulationFailed(text);
 }
 
+QString MarvekDev::resultNameProblem() const
+{
+    for (const ResultOutput &output : resultOutputs()) {
+        const QString name = output.field->text();
+        if (name.isEmpty())
+            continue;
+        QString reason;
+        if (name.endsWith(QLatin1Char('/')) || name.endsWith(QDir::separator()))
+            reason = QStringLiteral("the name ends with a folder separator.");
+        else if (QFileInfo(name).isDir())
+            reason = QStringLiteral("it is a folder.");
+        if (!reason.isEmpty())
+            return QStringLiteral("%1 names %2: %3").arg(rowLabel(output.label), name, reason);
+    }
+    return QString();
+}
+
 QString MarvekDev::sharedFileProblem() const
 {
     // The recording first, then the named result files; the warning lists
@@ -157,19 +178,21 @@ QString MarvekDev::sharedFileProblem() const
            + lines.join(QLatin1Char('\n'));
 }
 
-qint64 MarvekDev::estimateRunMemory(qint64 steps) const
+qint64 MarvekDev::estimateRunMemory(qint64 steps, double dt) const
 {
-    qint64 perStep = 0;
+    qint64 bytes = 0;
     for (const ResultOutput &output : resultOutputs()) {
         if (!output.field->text().isEmpty())
-            perStep += AsciiDataFile::appendedRowBytes(output.columns);
+            bytes += steps * AsciiDataFile::appendedRowBytes(output.columns);
     }
-    // A graph's samples grow by doubling, so up to two places per sample.
+    // The steps are i = 1 .. steps - 3. While one graph's samples move to
+    // larger storage, the old storage, at most half the new, is held too.
+    qint64 largestGraph = 0;
     for (const GraphScrollWidget *window : plotWindows()) {
         if (window && window->isVisible())
-            perStep += qint64(window->getGraphList().size()) * 2 * qint64(sizeof(BaseDataPoint));
+            bytes += window->storageGrowth(dt, std::max<qint64>(0, steps - 3), &largestGraph);
     }
-    return steps * perStep;
+    return bytes + largestGraph / 2;
 }
 
 // ---------------------------------------------------------------------------
@@ -195,22 +218,56 @@ std::array<MarvekDev::ResultOutput, 5> MarvekDev::resultOutputs() const
              {ui.accelFileDropLineEdit, ui.label_7, &m_accelOutputFile, 28}}};
 }
 
+void MarvekDev::clearResultTables()
+{
+    m_linkOutputFile.clear();
+    m_cgOutputFile.clear();
+    m_errorOutputFile.clear();
+    m_controlOutputFile.clear();
+    m_accelOutputFile.clear();
+}
+
 QString MarvekDev::writeOutputFiles()
 {
     const std::array<ResultOutput, 5> outputs = resultOutputs();
     QStringList failures;
+    QStringList written;
+    QStringList unwritten;
+    bool outOfMemory = false;
     for (int k = 0; k < ResultCount; ++k) {
         const QString name = m_runOutputNames.value(k);
         if (name.isEmpty())
             continue;
         QString reason;
-        if (!outputs[k].table->writeFile(name, &reason))
+        bool ok = false;
+        try {
+            ok = !outOfMemory && outputs[k].table->writeFile(name, &reason);
+        } catch (const std::bad_alloc &) {
+            // The file is left as it was; the rest go unwritten.
+            outOfMemory = true;
+        }
+        if (ok) {
+            written << name;
+            continue;
+        }
+        unwritten << name;
+        if (!outOfMemory)
             failures << QStringLiteral("Cannot write result file %1:\n%2.").arg(name, reason);
+    }
+    if (outOfMemory) {
+        clearResultTables();
+        failures << QStringLiteral("Memory ran out while the result files were written.");
     }
     // The fields marked their files as missing before the run created them.
     for (const ResultOutput &output : outputs)
         output.field->verifyText();
-    return failures.join(QStringLiteral("\n"));
+    if (failures.isEmpty())
+        return QString();
+    const QString none = QStringLiteral("none");
+    return failures.join(QLatin1Char('\n'))
+           + QStringLiteral("\nWritten: %1.\nNot written: %2.")
+                 .arg(written.isEmpty() ? none : written.join(QStringLiteral(", ")),
+                      unwritten.join(QStringLiteral(", ")));
 }
 
 void MarvekDev::SIM_dumpOutputFiles()
@@ -252,27 +309,34 @@ void MarvekDev::SIM_run()
 
     if (!hasShipMotionFile())
         return refuseRun(QStringLiteral("Cannot load ship motion file."));
-    // Writing a result over the recording or over another result would lose
-    // it when the run ends.
+    // A result that cannot be a file, or that would be written over the
+    // recording or over another result, would be lost when the run ends.
+    const QString resultName = resultNameProblem();
+    if (!resultName.isEmpty())
+        return refuseRun(resultName);
     const QString sharedFile = sharedFileProblem();
     if (!sharedFile.isEmpty())
         return refuseRun(sharedFile);
+
+    // The last run's rows go first, so that their memory is free for the
+    // recording and counts as room for this run.
+    clearResultTables();
     const QString shipFileName = ui.paramShipMotionLineEdit->text();
     setStatus(QStringLiteral("Loading Ship Motion..."));
-    if (!m_shipMotionFile.loadFile(shipFileName, QStringLiteral(",")))
-        return refuseRun(loadFailure(shipFileName));
-
-    auto clearResultTables = [this]() {
-        m_linkOutputFile.clear();
-        m_cgOutputFile.clear();
-        m_errorOutputFile.clear();
-        m_controlOutputFile.clear();
-        m_accelOutputFile.clear();
-    };
-    clearResultTables();
-
     const double dt = getTimestep();
-    const qint64 steps = shipmotion::stepCount(m_shipMotionFile.getLastTime(), dt);
+    qint64 steps = 0;
+    QString recordingProblem;
+    try {
+        if (!m_shipMotionFile.loadFile(shipFileName, QStringLiteral(",")))
+            return refuseRun(loadFailure(shipFileName));
+        steps = shipmotion::stepCount(m_shipMotionFile.getLastTime(), dt);
+        if (steps <= shipmotion::maxSteps)
+            recordingProblem = shipmotion::checkRecording(m_shipMotionFile, steps, dt);
+    } catch (const std::bad_alloc &) {
+        m_shipMotionFile.clear();
+        return refuseRun(QStringLiteral("Memory ran out while ship motion file %1 was loaded.")
+                             .arg(shipFileName));
+    }
     if (steps > shipmotion::maxSteps) {
         return refuseRun(QStringLiteral("The run would take %1 steps at a timestep of %2 s; "
                                         "at most %3 steps are allowed.")
@@ -280,12 +344,11 @@ void MarvekDev::SIM_run()
                              .arg(dt)
                              .arg(shipmotion::maxSteps));
     }
-    const QString recordingProblem = shipmotion::checkRecording(m_shipMotionFile, steps, dt);
     if (!recordingProblem.isEmpty()) {
         return refuseRun(QStringLiteral("Cannot use ship motion file %1:\n%2")
                              .arg(shipFileName, recordingProblem));
     }
-    const qint64 needed = estimateRunMemory(steps);
+    const qint64 needed = estimateRunMemory(steps, dt);
     const qint64 room = m_memoryRoom >= 0 ? m_memoryRoom : memoryroom::available();
     if (room >= 0 && needed > room) {
         return refuseRun(QStringLiteral("The run would take %1 steps and hold about %2 of results "

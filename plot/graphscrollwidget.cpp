@@ -6,6 +6,8 @@
 #include <QSizePolicy>
 #include <QtGlobal>
 
+#include <algorithm>
+
 GraphScrollWidget::GraphScrollWidget(QWidget *parent)
     : QWidget(parent)
     , m_targetLayout(nullptr)
@@ -57,4 +59,15 @@ void GraphScrollWidget::flushRepaints()
 {
     for (GuiGraphWidget *graph : m_graphList)
         graph->flushRepaint();
+}
+
+qint64 GraphScrollWidget::storageGrowth(double dt, qint64 count, qint64 *largest) const
+{
+    qint64 growth = 0;
+    for (const GuiGraphWidget *graph : m_graphList) {
+        qint64 grownTo = 0;
+        growth += graph->storageGrowth(dt, count, &grownTo);
+        *largest = std::max(*largest, grownTo);
+    }
+    return growth;
 }

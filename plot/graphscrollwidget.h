@@ -33,6 +33,11 @@ public:
     // for (at the end of a run).
     void flushRepaints();
 
+    // Bytes by which the graphs' samples grow when a run adds one sample to
+    // each graph at the times i * dt for i = 1 .. count (GuiGraphWidget::
+    // storageGrowth); the largest storage of one graph goes to *largest.
+    qint64 storageGrowth(double dt, qint64 count, qint64 *largest) const;
+
     // The created graphs in creation order (the placeholder is not one).
     const std::list<GuiGraphWidget *> &getGraphList() const { return m_graphList; }
 

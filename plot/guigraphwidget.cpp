@@ -14,6 +14,7 @@
 #include <QSaveFile>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -226,7 +227,7 @@ void GuiGraphWidget::addToSeries(SampleSeries &series, const BaseDataPoint &samp
     series.append(sample);
     // The first two samples neither trim nor widen the range.
     if (m_liveMode && series.size() > 2) {
-        if (series.last().getTime() - series.first().getTime() > m_maxHistory)
+        if (dropsOldest(series.first().getTime(), series.last().getTime()))
             series.removeFirst();
         if (sample.getValue() > m_yMax)
             m_yMax = sample.getValue();
@@ -328,6 +329,45 @@ void GuiGraphWidget::zoomAll()
         return;
     setXRange(m_data.first().getTime(), m_data.last().getTime());
     setCursorTime(m_xMin + getTimeSpan() / 2.0);
+}
+
+// ---- storage --------------------------------------------------------------
+
+qint64 GuiGraphWidget::storageGrowth(double dt, qint64 count, qint64 *grownTo) const
+{
+    // Replays the intake over the run's times: the places in use grow by one
+    // per sample, the oldest kept sample (the series' own first, then the
+    // run's) is dropped as addToSeries drops it, and the dropped ones are
+    // given back as the series gives them back.
+    const qint64 ownKept = m_data.size();
+    qint64 kept = ownKept;
+    qint64 removed = m_data.places() - ownKept;
+    qint64 places = m_data.places();
+    qint64 largest = places;
+    qint64 oldest = 0;
+    for (qint64 i = 1; i <= count; ++i) {
+        ++kept;
+        largest = std::max(largest, ++places);
+        if (!m_liveMode || kept <= 2)
+            continue;
+        const double oldestTime = oldest < ownKept ? m_data.at(int(oldest)).getTime()
+                                                   : double(oldest - ownKept + 1) * dt;
+        if (!dropsOldest(oldestTime, double(i) * dt))
+            continue;
+        ++oldest;
+        --kept;
+        if (SampleSeries::compacts(++removed, kept)) {
+            places = kept;
+            removed = 0;
+        }
+    }
+    const qint64 now = m_data.storageBytes();
+    const qint64 grown = m_data.storageBytes(largest);
+    if (grownTo)
+        *grownTo = grown;
+    // The run's samples are a stretch of their own, thinned for painting.
+    const qint64 painted = count > 0 ? SeriesBucketCache::stretchBytes(width() * getPlotWidth()) : 0;
+    return grown - now + painted;
 }
 
 // ---- searches -------------------------------------------------------------

@@ -82,6 +82,12 @@ public:
     int getCompareCount() const { return m_compareData.size(); }
     int getEventCount() const { return m_events.size(); }
 
+    // Bytes by which the data series' storage grows, at its largest, when a
+    // run adds one sample at each time i * dt for i = 1 .. count, with the
+    // oldest samples dropped as addData drops them, and the buckets that
+    // paint the run's samples. The storage's own size then goes to *grownTo.
+    qint64 storageGrowth(double dt, qint64 count, qint64 *grownTo = nullptr) const;
+
     // Index of the data sample whose time is nearest to t.
     int getNearestDataPointIndex(double t) const;
     // The event next to t in the given direction (+1 later, 0 nearest,
@@ -120,6 +126,9 @@ protected:
 
 private:
     void addToSeries(SampleSeries &series, const BaseDataPoint &sample);
+    // Live mode: whether a new sample at `newest` drops the oldest one, at
+    // `oldest` (only once a series holds more than two samples).
+    bool dropsOldest(double oldest, double newest) const { return newest - oldest > m_maxHistory; }
     // Sets the window's length, zooming about the newest sample (live mode)
     // or about the cursor (static mode).
     void zoomToSpan(double span);

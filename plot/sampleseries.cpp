@@ -28,10 +28,28 @@ void SampleSeries::removeFirst()
     // the first stretch is gone once the second one begins at the front
     if (m_stretchStarts.size() >= 2 && m_stretchStarts[1] <= firstNumber())
         m_stretchStarts.pop_front();
-    if (m_head >= 1024 && m_head >= size()) {
+    if (compacts(m_head, size())) {
         m_samples.remove(0, m_head);
         m_head = 0;
     }
+}
+
+qint64 SampleSeries::storageBytes() const
+{
+    if (m_samples.capacity() == 0)
+        return 0;
+    return qint64(sizeof(QArrayData)) + qint64(m_samples.capacity()) * qint64(sizeof(BaseDataPoint));
+}
+
+qint64 SampleSeries::storageBytes(qint64 places) const
+{
+    if (places <= m_samples.capacity())
+        return storageBytes();
+    const qint64 bytes = qint64(sizeof(QArrayData)) + places * qint64(sizeof(BaseDataPoint));
+    qint64 grown = 1;
+    while (grown <= bytes) // strictly above, as the storage grows
+        grown *= 2;
+    return grown;
 }
 
 void SampleSeries::clear()

@@ -33,6 +33,8 @@ public:
     const BaseDataPoint *constData() const { return m_samples.constData() + m_head; }
 
     void append(const BaseDataPoint &sample);
+    // Removes the oldest sample; its place is given back once the removed
+    // samples are as many as the kept ones (see compacts).
     void removeFirst();
     void reserve(int count) { m_samples.reserve(m_head + count); }
     void clear();
@@ -53,6 +55,17 @@ public:
 
     // Whether a kept sample's value is not a number.
     bool hasNanValue() const { return m_nanValues > 0; }
+
+    // Places of the storage in use: the kept samples and the removed ones
+    // not yet given back.
+    int places() const { return m_samples.size(); }
+    // Whether removed samples that many, before that many kept ones, are
+    // given back.
+    static bool compacts(qint64 removed, qint64 kept) { return removed >= 1024 && removed >= kept; }
+    // Bytes of the storage now, and once it holds that many places: it
+    // grows, when it must, to the next power of two in bytes.
+    qint64 storageBytes() const;
+    qint64 storageBytes(qint64 places) const;
 
 private:
     // Sequence number of sample 0: samples are numbered in order of arrival

@@ -61,6 +61,16 @@ void SeriesBucketCache::clear()
     m_pixelsPerSecond = 0.0;
 }
 
+qint64 SeriesBucketCache::stretchBytes(double bandPixels)
+{
+    // One bucket a pixel and the two end buckets, in blocks of 512 bytes
+    // with a block and the block map to spare.
+    constexpr qint64 block = 512;
+    constexpr qint64 perBlock = block / qint64(sizeof(Bucket));
+    const qint64 buckets = qint64(std::ceil(std::max(0.0, bandPixels))) + 2;
+    return (buckets / perBlock + 2) * block + block;
+}
+
 qint64 SeriesBucketCache::bucketOf(double t) const
 {
     return qint64(std::floor(t * m_pixelsPerSecond));

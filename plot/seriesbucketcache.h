@@ -34,6 +34,8 @@ public:
     // from time zero to count pixels in.
     bool thinnedPaths(const SampleSeries &series, const GraphMapping &mapping, QVector<QPolygonF> &paths);
     void clear();
+    // The most a stretch's kept buckets take in a band that many pixels wide.
+    static qint64 stretchBytes(double bandPixels);
 
 private:
     // First, lowest, highest and last sample of one bucket, by value.

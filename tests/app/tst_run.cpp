@@ -17,6 +17,10 @@
 #include <QtTest>
 
 #include <cmath>
+#include <csignal>
+
+#include <malloc.h>
+#include <sys/resource.h>
 
 using namespace apptest;
 
@@ -115,6 +119,7 @@ private slots:
     void rowsFollowRecordingAndTimestep();
     void refusedBeforeTheFirstStep_data();
     void refusedBeforeTheFirstStep();
+    void memoryRoomDecidesTheRun_data();
     void memoryRoomDecidesTheRun();
     void nonFiniteStopsTheRun_data();
     void nonFiniteStopsTheRun();
@@ -303,6 +308,17 @@ void TestRun::refusedBeforeTheFirstStep_data()
     named("two results in one file", ship, withResult(3, "r_link.csv"),
           shared + "\"Link Coordinates\" and \"Control Moments\" name the same file "
               + "{folder}/r_link.csv.");
+    named("a link to a result not written yet", ship, withResult(1, "dangling.csv"),
+          shared + "\"Link Coordinates\" and \"Link CG Positions\" name the same file "
+              + "{folder}/r_link.csv.");
+    QStringList throughLinkedFolder = results;
+    throughLinkedFolder[0] = QStringLiteral("real/x.csv");
+    throughLinkedFolder[2] = QStringLiteral("linked/x.csv");
+    named("two results through a linked folder", ship, throughLinkedFolder,
+          shared + "\"Link Coordinates\" and \"Errors\" name the same file {folder}/real/x.csv.");
+    named("a folder", ship, withResult(3, "real"), "\"Control Moments\" names real: it is a folder.");
+    named("a name ending in a folder separator", ship, withResult(4, "new/"),
+          "\"Accelerations\" names new/: the name ends with a folder separator.");
 
     QTest::newRow("body mass not a number") << sample << ship << results << 2 << "heavy"
                                             << "Body Mass (kg): \"heavy\" is not a number.";
@@ -325,6 +341,8 @@ void TestRun::refusedBeforeTheFirstStep()
     problem.replace(QStringLiteral("{folder}"), QDir::currentPath());
     testsupport::writeTextFile(QStringLiteral("ship.csv"), recording);
     QVERIFY(QFile::link(QStringLiteral("ship.csv"), QStringLiteral("ship-link.csv")));
+    QVERIFY(QFile::link(QStringLiteral("r_link.csv"), QStringLiteral("dangling.csv")));
+    QVERIFY(QDir().mkpath(QStringLiteral("real")) && QFile::link(QStringLiteral("real"), QStringLiteral("linked")));
     const Fifo fifo(QStringLiteral("ship.fifo"));
     h.get<QLineEdit>("paramShipMotionLineEdit")->setText(shipName);
     for (int k = 0; k < 5; ++k)
@@ -339,34 +357,60 @@ void TestRun::refusedBeforeTheFirstStep()
              qPrintable(warning));
     QCOMPARE(h.status(), QStringLiteral("-----"));
     QCOMPARE(readAll(QStringLiteral("ship.csv")), recording);
-    const QStringList written = QDir::current().entryList({"r_*"}, QDir::Files);
+    const QStringList written = QDir::current().entryList({"r_*"}, QDir::Files) + QDir("real").entryList(QDir::Files);
     QVERIFY2(written.isEmpty(), qPrintable(written.join(' ')));
+}
+
+void TestRun::memoryRoomDecidesTheRun_data()
+{
+    QTest::addColumn<bool>("files");
+    QTest::addColumn<bool>("plots");
+    QTest::newRow("five result files") << true << false;
+    QTest::newRow("five plot windows") << false << true;
 }
 
 void TestRun::memoryRoomDecidesTheRun()
 {
-    Harness h;
-    h.setRecording(sampleUpTo(10.0));
-    h.nameResults(QStringLiteral("memory"));
-    const qint64 estimate = h.window->estimateRunMemory(1000);
-    QVERIFY(estimate > 1000 * 1500); // rows of 104 cells
-    h.plot(4)->close();
-    QVERIFY(h.window->estimateRunMemory(1000) == estimate); // a hidden window takes nothing
-    h.plot(4);
-    QVERIFY(h.window->estimateRunMemory(1000) > estimate); // a shown one its 27 graphs' samples
-
-    h.plot(4)->close();
-    h.window->setMemoryRoom(estimate - 1);
-    h.trigger("actionRun");
-    QCOMPARE(h.warnings().size(), 1);
-    QVERIFY2(h.warnings().first().contains(QStringLiteral("1000 steps and hold about %1 MB").arg(estimate / 1048576.0, 0, 'f', 1)),
-             qPrintable(h.warnings().first()));
-    QCOMPARE(h.status(), QStringLiteral("-----"));
-    QCOMPARE(h.results(), QVector<QByteArray>(5));
-    h.window->setMemoryRoom(estimate);
-    h.trigger("actionRun");
-    QCOMPARE(h.warnings().size(), 1);
-    QCOMPARE(readRows(h.result(4)->text()).size(), 997);
+    // The memory a run takes, measured at the allocator in a first window;
+    // in a second one, a room a little smaller refuses the same run, naming
+    // the steps and the estimate, and one a little larger lets it run.
+    QFETCH(bool, files);
+    QFETCH(bool, plots);
+    auto inUse = [] { return qint64(mallinfo2().uordblks + mallinfo2().hblkhd); };
+    qint64 taken = 0;
+    for (const qint64 room : {qint64(-1), qint64(-2), qint64(-3)}) {
+        Harness h;
+        h.get<QLineEdit>("paramShipMotionLineEdit")->setText(referencePath("ship-motion-sample.csv"));
+        h.window->setMemoryRoom(0);
+        h.trigger("actionRun"); // refused, with the recording loaded
+        h.closer.clear();
+        if (files)
+            h.nameResults(QStringLiteral("memory"));
+        for (int k = 0; k < 5 && plots; ++k)
+            QVERIFY(QTest::qWaitForWindowExposed(h.plot(k)));
+        QCoreApplication::processEvents();
+        const double part[] = {0.0, 0.9, 1.2};
+        h.window->setMemoryRoom(room == -1 ? -1 : qint64(part[-room - 1] * taken));
+        const qint64 estimate = h.window->estimateRunMemory(12000, 0.01);
+        const qint64 before = inUse();
+        h.trigger("actionRun");
+        if (room == -1) {
+            taken = inUse() - before;
+            continue;
+        }
+        QVERIFY2(estimate >= taken && estimate < 1.2 * taken,
+                 qPrintable(QStringLiteral("estimate %1, taken %2").arg(estimate).arg(taken)));
+        const bool refused = room == -2;
+        QCOMPARE(h.warnings().size(), refused ? 1 : 0);
+        if (refused) {
+            QVERIFY2(h.warnings().first().contains(QStringLiteral("12000 steps and hold about %1 MB").arg(estimate / 1048576.0, 0, 'f', 1)),
+                     qPrintable(h.warnings().first()));
+            QCOMPARE(h.status(), QStringLiteral("-----"));
+        }
+        QCOMPARE(readRows(h.result(4)->text()).size(), files && !refused ? 11997 : 0);
+        const int samples = plots ? h.plot(4)->getGraphList().back()->getDataCount() : 0;
+        QCOMPARE(samples, plots && !refused ? 11997 : 0);
+    }
 }
 
 void TestRun::nonFiniteStopsTheRun_data()
@@ -422,25 +466,33 @@ void TestRun::nonFiniteStopsTheRun()
 
 void TestRun::unwritableResultFileIsReported()
 {
+    // The CG file's folder is missing, and files over 60 kB cannot be
+    // written: the error and acceleration tables are larger.
     Harness h;
-    h.setRecording(sampleUpTo(5.0));
-    h.nameResults(QStringLiteral("write"));
-    QDir().mkpath(QStringLiteral("a-folder"));
+    h.setRecording(sampleUpTo(2.0));
+    h.nameResults(QStringLiteral("w"));
     h.result(1)->setText(QStringLiteral("no-such-folder/cg.csv"));
-    h.result(3)->setText(QStringLiteral("a-folder"));
+    rlimit unlimited = {};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = unlimited;
+    limited.rlim_cur = 60000;
+    setrlimit(RLIMIT_FSIZE, &limited);
     h.trigger("actionRun");
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    std::signal(SIGXFSZ, previousHandler);
 
-    QCOMPARE(h.warnings().size(), 1);
-    const QString text = h.warnings().first();
-    QVERIFY2(text.startsWith(QStringLiteral("Simulation Failed: Cannot write result file no-such-folder/cg.csv:"))
-                 && text.contains(QStringLiteral("Cannot write result file a-folder:")),
-             qPrintable(text));
-    QVERIFY(QFileInfo(QStringLiteral("a-folder")).isDir());
-    // The others are written, and their fields no longer show them missing.
-    for (int k = 0; k < 5; ++k) {
-        const bool written = k % 2 == 0;
-        QCOMPARE(readRows(h.result(k)->text()).size(), written ? 497 : 0);
-        QCOMPARE(static_cast<FileDropLineEdit *>(h.result(k))->fileExists(), k != 1);
+    QCOMPARE(h.warnings(), QStringList{"Simulation Failed: Cannot write result file no-such-folder/cg.csv:\n"
+                                       "No such file or directory.\n"
+                                       "Cannot write result file w_error.csv:\nFile too large.\n"
+                                       "Cannot write result file w_accel.csv:\nFile too large.\n"
+                                       "Written: w_link.csv, w_control.csv.\n"
+                                       "Not written: no-such-folder/cg.csv, w_error.csv, w_accel.csv."});
+    // No file half-written; the written ones whole and no longer shown missing.
+    QCOMPARE(QDir::current().entryList(QDir::Files), (QStringList{"ship.csv", "w_control.csv", "w_link.csv"}));
+    for (int k : {0, 3}) {
+        QCOMPARE(readRows(h.result(k)->text()).size(), 197);
+        QVERIFY(static_cast<FileDropLineEdit *>(h.result(k))->fileExists());
     }
 }
 

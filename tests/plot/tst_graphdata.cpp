@@ -10,7 +10,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cmath>
 #include <limits>
+
+#include <malloc.h>
 
 namespace {
 
@@ -30,6 +33,8 @@ private slots:
     void keptSamplesAndRange_data();
     void keptSamplesAndRange();
     void longLiveRunKeepsTheNewest300SecondsInOrder();
+    void storageGrowthBoundsARun_data();
+    void storageGrowthBoundsARun();
     void zoomAndPan_data();
     void zoomAndPan();
     void nearestSample_data();
@@ -116,6 +121,50 @@ void TestGraphData::longLiveRunKeepsTheNewest300SecondsInOrder()
     QCOMPARE(graph.getDataPoint(kept - 1)->getValue(), double(total - 1));
     graph.clearData();
     QCOMPARE(graph.getDataCount(), 0);
+}
+
+void TestGraphData::storageGrowthBoundsARun_data()
+{
+    // What a run's samples take, painted, measured at the allocator, against
+    // the graph's estimate before the run: never less, and not much more.
+    QTest::addColumn<bool>("live");
+    QTest::addColumn<QVector<int>>("before"); // earlier runs, seconds at 0.01 s
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<double>("dt");
+    QTest::newRow("first long run, trimmed to 300 s") << true << QVector<int>{} << 1200 << 0.01;
+    QTest::newRow("second long run, kept behind the first") << true << QVector<int>{1200} << 1200 << 0.01;
+    QTest::newRow("third run") << true << QVector<int>{350, 120} << 400 << 0.01;
+    QTest::newRow("half the timestep") << true << QVector<int>{} << 200 << 0.005;
+    QTest::newRow("short run within the storage") << true << QVector<int>{100} << 20 << 0.01;
+    QTest::newRow("static keeps everything") << false << QVector<int>{400} << 400 << 0.01;
+}
+
+void TestGraphData::storageGrowthBoundsARun()
+{
+    QFETCH(bool, live);
+    QFETCH(QVector<int>, before);
+    QFETCH(int, seconds);
+    QFETCH(double, dt);
+    GuiGraphWidget graph(nullptr);
+    graph.setLiveMode(live);
+    graph.resize(600, 200);
+    QImage picture(graph.size(), QImage::Format_RGB32); // painted as on screen
+    graph.render(&picture); // what the first paint of all sets up is not the run's
+    for (int run : before) {
+        for (int i = 1; i <= run * 100; ++i)
+            add(graph, i * 0.01, std::sin(i * 0.001));
+        graph.render(&picture);
+    }
+    const int count = int(std::lround(seconds / dt));
+    const qint64 estimate = graph.storageGrowth(dt, count);
+    const qint64 inUse = qint64(mallinfo2().uordblks + mallinfo2().hblkhd);
+    for (int i = 1; i <= count; ++i)
+        add(graph, i * dt, std::sin(i * 0.001));
+    graph.render(&picture);
+    const qint64 grown = qint64(mallinfo2().uordblks + mallinfo2().hblkhd) - inUse;
+    // Painting the run keeps up to one bucket a pixel, about 40 kB here.
+    QVERIFY2(estimate >= grown - 8192 && estimate <= std::max<qint64>(grown, 0) * 1.1 + 49152,
+             qPrintable(QStringLiteral("estimate %1, grown %2").arg(estimate).arg(grown)));
 }
 
 void TestGraphData::zoomAndPan_data()
