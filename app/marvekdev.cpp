@@ -2,6 +2,7 @@
 
 #include "aboutdialog.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -68,6 +69,14 @@ MarvekDev::MarvekDev(QWidget *parent)
     ui.paramTableWidget->resizeRowsToContents();
     ui.fitParametersPage();
     m_idleStatus = ui.statusLabel->text();
+
+    m_closeWhenIdle.setInterval(10);
+    connect(&m_closeWhenIdle, &QTimer::timeout, this, [this]() {
+        if (!isBusy()) {
+            m_closeWhenIdle.stop();
+            close();
+        }
+    });
 }
 
 MarvekDev::~MarvekDev() = default;
@@ -143,7 +152,26 @@ void MarvekDev::fileExit()
 {
     m_view.close();
     close();
-    QCoreApplication::exit(0);
+}
+
+void MarvekDev::closeEvent(QCloseEvent *event)
+{
+    m_view.close();
+    for (GraphScrollWidget *window : plotWindows()) {
+        if (window)
+            window->close();
+    }
+    if (isBusy()) {
+        // Inside an operation's event processing: ending the event loop now
+        // would make the operation's own dialogs return at once, unseen.
+        event->ignore();
+        hide();
+        m_closeWhenIdle.start();
+        return;
+    }
+    // With no window left, the application's event loop ends, where one
+    // runs (QApplication::quitOnLastWindowClosed).
+    event->accept();
 }
 
 void MarvekDev::aboutAbout()

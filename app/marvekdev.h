@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
+#include <QTimer>
 
 #include <array>
 #include <functional>
@@ -108,6 +109,14 @@ public:
     bool isPlotUVisible() const;
     bool isPlotEVisible() const;
     bool isPlotAVisible() const;
+
+protected:
+    // Closing the main window ends the program, as Exit does: the 3D window
+    // and the plot windows close with it, and the event loop ends once no
+    // window is left. A long operation in progress goes on to its end
+    // (writing its files and showing any warning) with every window hidden;
+    // the program ends when it has returned.
+    void closeEvent(QCloseEvent *event) override;
 
 private slots:
     // Unit tests: each runs one piece of the model row by row against the
@@ -272,6 +281,7 @@ private:
     Eigen::Vector2d m_controlCoefficients;
     QElapsedTimer m_timer;
     bool m_busy = false;
+    QTimer m_closeWhenIdle; // runs while a close waits for an operation to end
     QString m_idleStatus; // the status line's text before any operation
     qint64 m_memoryRoom = -1;
     // Result-file names as they stood when the current run started, in the

@@ -1,6 +1,7 @@
 // The main window's frame: progress, status, Cancel and the busy guard that
 // every long operation shares, the result-file choosers, the plot windows,
-// About, Exit, the Parameters page at larger fonts, and pictures.
+// About, Exit and closing the window, the Parameters page at larger fonts,
+// and pictures.
 #include "aboutdialog.h"
 #include "apptestsupport.h"
 #include "guigraphwidget.h"
@@ -45,7 +46,8 @@ private slots:
     void plotButtonOpensItsWindowOnce_data();
     void plotButtonOpensItsWindowOnce();
     void aboutOpensModallyAndOkCloses();
-    void exitClosesTheViewThenTheWindow();
+    void closingEndsTheProgram_data();
+    void closingEndsTheProgram();
     void parametersPageFitsTheFont_data();
     void parametersPageFitsTheFont();
 };
@@ -219,23 +221,73 @@ void TestMainWindow::aboutOpensModallyAndOkCloses()
     QVERIFY(!QApplication::activeModalWidget());
 }
 
-void TestMainWindow::exitClosesTheViewThenTheWindow()
+void TestMainWindow::closingEndsTheProgram_data()
 {
+    QTest::addColumn<bool>("exit");      // Exit, or the title bar's close button
+    QTest::addColumn<bool>("duringRun"); // at 30 % of a run
+    QTest::addColumn<bool>("loop");      // with the application's event loop running
+    QTest::newRow("Exit") << true << false << true;
+    QTest::newRow("close") << false << false << true;
+    QTest::newRow("Exit during a run") << true << true << true;
+    QTest::newRow("close during a run") << false << true << true;
+    QTest::newRow("close, no event loop") << false << false << false;
+}
+
+void TestMainWindow::closingEndsTheProgram()
+{
+    // The 3D window closes first, the plot windows with the main window; a
+    // run goes on to its end, writes its files and shows its warning (the
+    // CG file cannot be written), then the event loop returns 0.
+    QFETCH(bool, exit);
+    QFETCH(bool, duringRun);
+    QFETCH(bool, loop);
     Harness h;
     h.window->show();
     h.trigger("actionShow");
     MarvekView *view = theView();
-    QVERIFY(view->isVisible());
-    bool windowOpenWhenViewClosed = false;
-    connect(view, &QWindow::visibleChanged, [&](bool visible) {
-        windowOpenWhenViewClosed = !visible && h.window->isVisible();
-    });
-    QTimer::singleShot(0, h.get<QAction>("actionExit"), &QAction::trigger);
-    // A loop that Exit fails to end is ended with 3.
-    QTimer::singleShot(20000, [] { QCoreApplication::exit(3); });
+    QVector<GraphScrollWidget *> plots;
+    for (int k = 0; k < 5; ++k)
+        plots << h.plot(k);
+    h.setRecording(sampleUpTo(20.0));
+    h.nameResults(QStringLiteral("end"));
+    h.result(1)->setText(QStringLiteral("no-such-folder/cg.csv"));
+    bool viewFirst = false;
+    const QObject watch; // goes before the harness
+    connect(view, &QWindow::visibleChanged, &watch, [&](bool visible) { viewFirst = !visible && h.window->isVisible(); });
+    auto allClosed = [&] {
+        bool closed = !view->isVisible() && !h.window->isVisible();
+        for (GraphScrollWidget *plot : plots)
+            closed = closed && !plot->isVisible();
+        return closed;
+    };
+    bool closedAtOnce = false;
+    auto end = [&] {
+        if (exit)
+            h.trigger("actionExit");
+        else
+            h.window->close();
+        closedAtOnce = allClosed();
+        return true;
+    };
+    if (!loop) {
+        end();
+        h.trigger("actionRun"); // its warning box still opens
+        QCOMPARE(h.warnings().size(), 1);
+        QVERIFY(closedAtOnce && viewFirst);
+        return;
+    }
+    QTimer::singleShot(0, &watch, [&] { duringRun ? h.runWhile(30, end) : (void)end(); });
+    QTimer stop; // a loop left running ends with 3
+    connect(&stop, &QTimer::timeout, [] { QCoreApplication::exit(3); });
+    stop.start(20000);
     QCOMPARE(QApplication::exec(), 0);
-    QVERIFY(windowOpenWhenViewClosed);
-    QVERIFY(!view->isVisible() && !h.window->isVisible());
+    QVERIFY(closedAtOnce && viewFirst && allClosed());
+    if (!duringRun)
+        return;
+    QCOMPARE(h.warnings().size(), 1);
+    QVERIFY2(h.warnings().first().contains("Not written: no-such-folder/cg.csv."), qPrintable(h.warnings().first()));
+    for (int k : {0, 2, 3, 4})
+        QCOMPARE(readRows(h.result(k)->text()).size(), 1997);
     QVERIFY(!h.window->isCancelled());
 }
 
