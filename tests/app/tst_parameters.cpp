@@ -60,7 +60,8 @@ private slots:
     void parameterFile();
     void unreadableFileChangesNothing_data();
     void unreadableFileChangesNothing();
-    void openEditorCannotOverwriteLoadedValue();
+    void openEditorAtACommand_data();
+    void openEditorAtACommand();
 };
 
 void TestParameters::checkBeforeARun_data()
@@ -225,14 +226,37 @@ void TestParameters::unreadableFileChangesNothing()
     QCOMPARE(fieldTexts(h), fields);
 }
 
-void TestParameters::openEditorCannotOverwriteLoadedValue()
+void TestParameters::openEditorAtACommand_data()
 {
+    // A value still in its cell's editor when Show is chosen is the table's;
+    // Load Parameters puts the file's value in its place, also where the file
+    // holds the value the cell had before the typing.
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("file"); // empty: Show
+    QTest::addColumn<QString>("value");
+    QTest::newRow("Show, first row") << int(IdRow) << "17" << QByteArray() << "17";
+    QTest::newRow("Show, last row") << int(ControlCoefficientsRow) << "700, 800" << QByteArray() << "700, 800";
+    const QByteArray head("ID = 1\nTimestep = 0.01\nBody Mass = ");
+    QTest::newRow("Load, another value") << int(BodyMassRow) << "70" << head + "75" << "75";
+    QTest::newRow("Load, the value before the typing") << int(BodyMassRow) << "70" << head + "89.6121" << "89.6121";
+}
+
+void TestParameters::openEditorAtACommand()
+{
+    QFETCH(int, row);
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, value);
     Harness h;
-    h.typeIntoCell(BodyMassRow, "70");
-    QVERIFY(h.window->loadParameterFile(testsupport::writeTextFile("m.txt", "ID = 1\nTimestep = 0.01\nBody Mass = 75")));
-    QCOMPARE(h.window->getParameterValues().at(BodyMassRow), QStringLiteral("75"));
+    h.typeIntoCell(row, typed);
+    if (file.isEmpty())
+        h.trigger("actionShow");
+    else
+        QVERIFY(h.window->loadParameterFile(testsupport::writeTextFile("m.txt", file)));
+    QCOMPARE(h.window->getParameterValues().at(row), value);
     auto *table = h.get<QTableWidget>("paramTableWidget");
-    QVERIFY(!table->indexWidget(table->model()->index(BodyMassRow, 1)));
+    QVERIFY(!table->indexWidget(table->model()->index(row, 1)));
 }
 
 QTEST_MAIN(TestParameters)

@@ -289,6 +289,9 @@ void TestRun::refusedBeforeTheFirstStep_data()
     row("short row", edited([&](QList<QByteArray> &l) { l[100] = cut(l[100], 17); }),
         "data row 100 has 17 columns, 19 are needed.");
     row("short row at the last step's time", repeatedLast, "data row 203 has 18 columns, 19 are needed.");
+    // The last step, at 9.97 s, reads the row of 10 s.
+    row("short row after the last step's time", edited([&](QList<QByteArray> &l) { l[201] = cut(l[201], 17); }),
+        "data row 201 has 17 columns, 19 are needed.");
 
     auto named = [&](const char *name, const QString &shipName, const QStringList &fields, const QString &problem) {
         QTest::newRow(name) << sample << shipName << fields << -1 << QString() << problem;

@@ -1,11 +1,14 @@
-// Where the graph draws its series, measured on pixels: samples mapped into
-// the band, only segments inside the time window, later runs that restart
-// their times, the thinned path against drawing every segment, and a run's
-// last samples on the plot window's screen.
+// What the graph draws: the texts of its axes as it is asked to draw them;
+// its series measured on pixels: samples mapped into the band, only segments
+// inside the time window, later runs that restart their times, the thinned
+// path against drawing every segment; and the newest samples on the plot
+// window's screen.
 #include "graphscrollwidget.h"
 #include "guigraphwidget.h"
 
 #include <QImage>
+#include <QPaintEngine>
+#include <QPainter>
 #include <QRandomGenerator>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -23,12 +26,49 @@ class TestGraph : public GuiGraphWidget
 {
 public:
     TestGraph() : GuiGraphWidget(nullptr) {}
+    using GuiGraphWidget::drawGraphics;
     using GuiGraphWidget::setEverySegmentDrawing;
 
     void add(double t, double v)
     {
         BaseDataPoint p(t, v);
         addData(p);
+    }
+};
+
+// A 400 x 200 paint device that keeps the texts drawn on it: "text x,y px",
+// with "b" after the pixel size of a bold font.
+class TextRecorder : public QPaintDevice, public QPaintEngine
+{
+public:
+    QStringList texts;
+
+    QPaintEngine *paintEngine() const override { return const_cast<TextRecorder *>(this); }
+    bool begin(QPaintDevice *) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState &) override {}
+    void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override {}
+    using QPaintEngine::drawPolygon;
+    void drawPolygon(const QPointF *, int, PolygonDrawMode) override {} // lines end here
+    void drawTextItem(const QPointF &p, const QTextItem &item) override
+    {
+        const QPointF at = state->transform().map(p);
+        texts << QStringLiteral("%1 %2,%3 %4%5").arg(item.text()).arg(at.x()).arg(at.y())
+                     .arg(item.font().pixelSize()).arg(item.font().bold() ? "b" : "");
+    }
+    Type type() const override { return User; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmWidth: return 400;
+        case PdmHeight: return 200;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
+        case PdmDepth: return 32;
+        default: return 96; // the resolutions
+        }
     }
 };
 
@@ -164,6 +204,8 @@ class TestGraphPainting : public QObject
     Q_OBJECT
 
 private slots:
+    void axisTexts_data();
+    void axisTexts();
     void seriesDrawnWhereMapped_data();
     void seriesDrawnWhereMapped();
     void thinnedPictureMatchesEverySegment_data();
@@ -171,6 +213,38 @@ private slots:
     void newestSamplesShown_data();
     void newestSamplesShown();
 };
+
+void TestGraphPainting::axisTexts_data()
+{
+    // A 400 x 200 graph "X1" in rad: y labels at the top, middle and bottom
+    // ticks, the title and unit, the window's length in minutes.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("texts");
+    const QStringList title = {"X1 8,28 24b", "(rad) 40,28 19"};
+    QTest::newRow("fresh live graph") << QStringList{}
+        << QStringList{"30.000 346,18 20", "0.000 346,108 20", "-30.000 346,198 20"} + title + QStringList{"Scale: 1.0 min 0,170 20"};
+    QTest::newRow("range widened, zoomed in") << QStringList{"p0,0 1,0 2,90 3,-42", "zoomIn"}
+        << QStringList{"90.000 346,18 20", "24.000 346,108 20", "-42.000 346,198 20"} + title + QStringList{"Scale: 0.5 min 0,170 20"};
+    QTest::newRow("static window of two minutes") << QStringList{"static", "y-1:5", "x30:150"}
+        << QStringList{"5.000 100,18 20", "2.000 100,108 20", "-1.000 100,198 20", "X1 8,28 24b", "(rad) 120,28 19",
+                       "Scale: 2.0 min 0,170 20"};
+}
+
+void TestGraphPainting::axisTexts()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, texts);
+    TestGraph graph;
+    graph.setTitle(QStringLiteral("X1"));
+    graph.setUnits(QStringLiteral("rad"));
+    graph.setLiveMode(true);
+    graph.resize(400, 200);
+    QVERIFY(drive(graph, steps));
+    TextRecorder recorder;
+    QPainter painter(&recorder);
+    graph.drawGraphics(painter);
+    QCOMPARE(recorder.texts, texts);
+}
 
 void TestGraphPainting::seriesDrawnWhereMapped_data()
 {

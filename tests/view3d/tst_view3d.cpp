@@ -209,8 +209,10 @@ void TestView3d::pose()
 
 void TestView3d::dragTurnsTheCamera_data()
 {
-    // Press (L)eft or (R)ight at x,y, (M)ove, (U) release. A left drag turns the camera about its
-    // view centre one fixed step per move: sideways about the vertical, up and down about the horizontal.
+    // Press (L)eft or (R)ight at x,y, (M)ove, (U) release, (D)ouble-click. A left drag turns the
+    // camera about its view centre one fixed step per move: sideways about the vertical, up and
+    // down about the horizontal. A double click stands the camera upright, looking at the deck
+    // 75 cm along y from where it is (yaw and pitch of the position about the old centre).
     QTest::addColumn<QString>("events");
     QTest::addColumn<int>("yaw"); // steps, + towards x seen from above
     QTest::addColumn<int>("pitch"); // + rising
@@ -223,6 +225,7 @@ void TestView3d::dragTurnsTheCamera_data()
     QTest::newRow("released") << "L100,100 U M150,100" << 0 << 0;
     QTest::newRow("right drag") << "R100,100 M150,80 M170,60" << 0 << 0;
     QTest::newRow("both buttons") << "L100,100 R100,100 M130,100" << 1 << 0;
+    QTest::newRow("double click after a turn and a tilt") << "L100,100 M110,100 M110,130 U D100,100" << 1 << 1;
 }
 
 void TestView3d::dragTurnsTheCamera()
@@ -237,13 +240,18 @@ void TestView3d::dragTurnsTheCamera()
         const char kind = e[0].toLatin1();
         const Qt::MouseButton button = kind == 'L' ? Qt::LeftButton : kind == 'R' ? Qt::RightButton : Qt::NoButton;
         held = kind == 'U' ? Qt::NoButton : held | button;
-        QMouseEvent event(kind == 'M' ? QEvent::MouseMove : kind == 'U' ? QEvent::MouseButtonRelease : QEvent::MouseButtonPress,
+        const QEvent::Type type = kind == 'M' ? QEvent::MouseMove : kind == 'U' ? QEvent::MouseButtonRelease
+                                  : kind == 'D' ? QEvent::MouseButtonDblClick : QEvent::MouseButtonPress;
+        QMouseEvent event(type,
                           QPointF(e.mid(1).section(',', 0, 0).toDouble(), e.section(',', 1).toDouble()), button, held, Qt::NoModifier);
         QCoreApplication::sendEvent(m_view.get(), &event);
     }
     const double step = 2 * std::atan(0.01); // the turn of the quaternion (1, 0.01 along the axis)
     const QVector3D offset = camera->position() - centre;
-    QCOMPARE(camera->viewCenter(), centre);
+    const bool clicked = events.contains(QLatin1Char('D'));
+    QCOMPARE(camera->viewCenter(), clicked ? QVector3D(0, 75, 0) : centre);
+    if (clicked || (yaw == 0 && pitch == 0))
+        QCOMPARE(camera->upVector(), QVector3D(0, 0, 1));
     QVERIFY(qAbs(std::atan2(offset.x(), offset.y()) - yaw * step) < 1e-5);
     QVERIFY(qAbs(std::atan2(offset.z(), offset.y()) - pitch * step) < 1e-5);
 }
