@@ -82,7 +82,8 @@ qint64 groupRoom(const memoryroom::FileReader &read)
             const qint64 usage = groupValue(read(dir + usageFile));
             if (limit != unknown && usage != unknown) {
                 const qint64 cache = field(read(dir + QStringLiteral("memory.stat")), cacheKey, 1);
-                room = qMin(room, limit - usage + (cache == unknown ? 0 : cache));
+                const qint64 used = usage - (cache == unknown ? 0 : qBound<qint64>(0, cache, usage));
+                room = qMin(room, limit - used);
             }
             if (group.isEmpty() || group == QLatin1String("/"))
                 break;
