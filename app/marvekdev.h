@@ -113,9 +113,10 @@ public:
 protected:
     // Closing the main window ends the program, as Exit does: the 3D window
     // and the plot windows close with it, and the event loop ends once no
-    // window is left. A long operation in progress goes on to its end
-    // (writing its files and showing any warning) with every window hidden;
-    // the program ends when it has returned.
+    // window is left. A long operation in progress goes on to its end with
+    // every window hidden: the window closes for good once the operation no
+    // longer processes its own events, and the loop ends after any warning
+    // box the operation shows is closed.
     void closeEvent(QCloseEvent *event) override;
 
 private slots:

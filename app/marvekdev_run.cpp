@@ -325,18 +325,20 @@ void MarvekDev::SIM_run()
     setStatus(QStringLiteral("Loading Ship Motion..."));
     const double dt = getTimestep();
     qint64 steps = 0;
+    bool loaded = false;
     QString recordingProblem;
     try {
-        if (!m_shipMotionFile.loadFile(shipFileName, QStringLiteral(",")))
-            return refuseRun(loadFailure(shipFileName));
-        steps = shipmotion::stepCount(m_shipMotionFile.getLastTime(), dt);
-        if (steps <= shipmotion::maxSteps)
+        loaded = m_shipMotionFile.loadFile(shipFileName, QStringLiteral(","));
+        steps = loaded ? shipmotion::stepCount(m_shipMotionFile.getLastTime(), dt) : 0;
+        if (loaded && steps <= shipmotion::maxSteps)
             recordingProblem = shipmotion::checkRecording(m_shipMotionFile, steps, dt);
     } catch (const std::bad_alloc &) {
         m_shipMotionFile.clear();
         return refuseRun(QStringLiteral("Memory ran out while ship motion file %1 was loaded.")
                              .arg(shipFileName));
     }
+    if (!loaded)
+        return refuseRun(loadFailure(shipFileName));
     if (steps > shipmotion::maxSteps) {
         return refuseRun(QStringLiteral("The run would take %1 steps at a timestep of %2 s; "
                                         "at most %3 steps are allowed.")
@@ -443,8 +445,8 @@ void MarvekDev::SIM_run()
     } catch (const std::bad_alloc &) {
         // Memory ran out although the estimate fitted (other programs took
         // it meanwhile): the tables are given back before anything else.
+        // The plot windows paint their last samples at their next pass.
         clearResultTables();
-        flushPlotWindows();
         warnSimulationFailed(QStringLiteral("The simulation ran out of memory at t = %1 s.\n"
                                             "No result file was written.")
                                  .arg((completed + 1) * dt));

@@ -10,6 +10,9 @@
 #endif
 #ifdef __GLIBC__
 #include <malloc.h>
+#if __GLIBC_PREREQ(2, 33)
+#define MARVEK_HAS_MALLINFO2
+#endif
 #endif
 
 namespace {
@@ -120,11 +123,13 @@ qint64 available()
         addressSpaceLimit = static_cast<qint64>(limit.rlim_cur);
 #endif
     qint64 allocatorFree = 0;
-#ifdef __GLIBC__
+#ifdef MARVEK_HAS_MALLINFO2
     // Freed blocks stay with the allocator: trimming hands their pages back,
     // which the system's and the control group's figures then show, but it
     // cannot shrink the address space past blocks still in use, so what it
-    // keeps free there counts as room under the address-space limit.
+    // keeps free there counts as room under the address-space limit. (Free
+    // pieces may be too scattered for one large block; the run catches an
+    // allocation that fails all the same.)
     malloc_trim(0);
     allocatorFree = static_cast<qint64>(mallinfo2().fordblks);
 #endif

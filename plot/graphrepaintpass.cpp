@@ -17,8 +17,7 @@ constexpr qint64 kMinIntervalMs = 16;
 
 GraphRepaintPass &GraphRepaintPass::instance()
 {
-    // Owned by the application, so that its timer goes before the event
-    // dispatcher does.
+    // Deleted with the application; a later use makes a new one.
     static QPointer<GraphRepaintPass> pass;
     if (!pass)
         pass = new GraphRepaintPass;

@@ -35,7 +35,8 @@ public:
 
     // Bytes by which the graphs' samples grow when a run adds one sample to
     // each graph at the times i * dt for i = 1 .. count (GuiGraphWidget::
-    // storageGrowth); the largest storage of one graph goes to *largest.
+    // storageGrowth); *largest is raised to the largest grown storage of one
+    // graph.
     qint64 storageGrowth(double dt, qint64 count, qint64 *largest) const;
 
     // The created graphs in creation order (the placeholder is not one).

@@ -364,7 +364,7 @@ qint64 GuiGraphWidget::storageGrowth(double dt, qint64 count, qint64 *grownTo) c
     const qint64 now = m_data.storageBytes();
     const qint64 grown = m_data.storageBytes(largest);
     if (grownTo)
-        *grownTo = grown;
+        *grownTo = grown > now ? grown : 0;
     // The run's samples are a stretch of their own, thinned for painting.
     const qint64 painted = count > 0 ? SeriesBucketCache::stretchBytes(width() * getPlotWidth()) : 0;
     return grown - now + painted;

@@ -85,7 +85,8 @@ public:
     // Bytes by which the data series' storage grows, at its largest, when a
     // run adds one sample at each time i * dt for i = 1 .. count, with the
     // oldest samples dropped as addData drops them, and the buckets that
-    // paint the run's samples. The storage's own size then goes to *grownTo.
+    // paint the run's samples. The grown storage's size goes to *grownTo (0
+    // when it does not grow).
     qint64 storageGrowth(double dt, qint64 count, qint64 *grownTo = nullptr) const;
 
     // Index of the data sample whose time is nearest to t.

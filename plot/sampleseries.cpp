@@ -49,7 +49,9 @@ qint64 SampleSeries::storageBytes(qint64 places) const
     qint64 grown = 1;
     while (grown <= bytes) // strictly above, as the storage grows
         grown *= 2;
-    return grown;
+    // A large block is mapped in whole pages, one more for its own header.
+    constexpr qint64 page = 4096;
+    return grown + page;
 }
 
 void SampleSeries::clear()

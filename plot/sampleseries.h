@@ -63,7 +63,8 @@ public:
     // given back.
     static bool compacts(qint64 removed, qint64 kept) { return removed >= 1024 && removed >= kept; }
     // Bytes of the storage now, and once it holds that many places: it
-    // grows, when it must, to the next power of two in bytes.
+    // grows, when it must, to the next power of two in bytes (and the
+    // allocator's page around it).
     qint64 storageBytes() const;
     qint64 storageBytes(qint64 places) const;
 

@@ -64,11 +64,13 @@ void SeriesBucketCache::clear()
 qint64 SeriesBucketCache::stretchBytes(double bandPixels)
 {
     // One bucket a pixel and the two end buckets, in blocks of 512 bytes
-    // with a block and the block map to spare.
+    // (16 more each at the allocator) with one to spare at either end, and
+    // the map of the blocks, which doubles as it grows.
     constexpr qint64 block = 512;
     constexpr qint64 perBlock = block / qint64(sizeof(Bucket));
     const qint64 buckets = qint64(std::ceil(std::max(0.0, bandPixels))) + 2;
-    return (buckets / perBlock + 2) * block + block;
+    const qint64 blocks = buckets / perBlock + 2;
+    return blocks * (block + 16) + 2 * blocks * qint64(sizeof(void *)) + 16;
 }
 
 qint64 SeriesBucketCache::bucketOf(double t) const

@@ -393,7 +393,7 @@ void TestRun::memoryRoomDecidesTheRun()
             QVERIFY(QTest::qWaitForWindowExposed(h.plot(k)));
         QCoreApplication::processEvents();
         const double part[] = {0.0, 0.9, 1.2};
-        h.window->setMemoryRoom(room == -1 ? -1 : qint64(part[-room - 1] * taken));
+        h.window->setMemoryRoom(room == -1 ? qint64(1) << 40 : qint64(part[-room - 1] * taken));
         const qint64 estimate = h.window->estimateRunMemory(12000, 0.01);
         const qint64 before = inUse();
         h.trigger("actionRun");

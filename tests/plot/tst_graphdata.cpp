@@ -149,7 +149,10 @@ void TestGraphData::storageGrowthBoundsARun()
     graph.setLiveMode(live);
     graph.resize(600, 200);
     QImage picture(graph.size(), QImage::Format_RGB32); // painted as on screen
-    graph.render(&picture); // what the first paint of all sets up is not the run's
+    for (int i = 0; i < 3; ++i) // what the first paint of a line sets up is not the run's
+        add(graph, -1.0 + i, i);
+    graph.render(&picture);
+    graph.clearData();
     for (int run : before) {
         for (int i = 1; i <= run * 100; ++i)
             add(graph, i * 0.01, std::sin(i * 0.001));
