@@ -261,7 +261,8 @@ void GuiGraphWidget::requestRepaint()
 {
     // A run adds samples far more often than a screen can show them: the
     // graph is painted in the next pass over all graphs that wait.
-    GraphRepaintPass::instance().mark(this);
+    if (!m_repaintPending)
+        GraphRepaintPass::instance().mark(this);
 }
 
 void GuiGraphWidget::flushRepaint()
