@@ -29,7 +29,7 @@ GraphRepaintPass::GraphRepaintPass()
 {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &GraphRepaintPass::run);
+    connect(&m_timer, &QTimer::timeout, this, &GraphRepaintPass::flush);
 }
 
 void GraphRepaintPass::mark(GuiGraphWidget *graph)
@@ -44,13 +44,7 @@ void GraphRepaintPass::mark(GuiGraphWidget *graph)
 
 void GraphRepaintPass::forget(GuiGraphWidget *graph)
 {
-    if (graph->m_repaintPending)
-        m_marked.erase(std::remove(m_marked.begin(), m_marked.end(), graph), m_marked.end());
-}
-
-void GraphRepaintPass::flush()
-{
-    run();
+    m_marked.erase(std::remove(m_marked.begin(), m_marked.end(), graph), m_marked.end());
 }
 
 int GraphRepaintPass::wait() const
@@ -62,7 +56,7 @@ int GraphRepaintPass::wait() const
     return int(std::clamp<qint64>(interval - m_lastEnd.elapsed(), 0, interval));
 }
 
-void GraphRepaintPass::run()
+void GraphRepaintPass::flush()
 {
     m_timer.stop();
     if (m_marked.empty())

@@ -24,14 +24,14 @@ public:
 
     // Asks for a graph to be painted in the next pass.
     void mark(GuiGraphWidget *graph);
-    // A graph that is being destroyed.
+    // A marked graph that is being destroyed.
     void forget(GuiGraphWidget *graph);
-    // Runs the pass now, without waiting for the interval (the end of a run).
+    // Runs the pass now; the timer runs it once the interval is over, and
+    // the end of a run without waiting.
     void flush();
 
 private:
     GraphRepaintPass();
-    void run();
     // Milliseconds from now until the next pass may start.
     int wait() const;
 

@@ -63,11 +63,18 @@ void GraphScrollWidget::flushRepaints()
 
 qint64 GraphScrollWidget::storageGrowth(double dt, qint64 count, qint64 *largest) const
 {
+    // The graphs are fed together and so grow alike: only a graph stored
+    // unlike the one before it is replayed.
     qint64 growth = 0;
+    qint64 graphGrowth = 0;
+    qint64 grownTo = 0;
+    const GuiGraphWidget *previous = nullptr;
     for (const GuiGraphWidget *graph : m_graphList) {
-        qint64 grownTo = 0;
-        growth += graph->storageGrowth(dt, count, &grownTo);
+        if (!previous || !graph->storesLike(*previous))
+            graphGrowth = graph->storageGrowth(dt, count, &grownTo);
+        growth += graphGrowth;
         *largest = std::max(*largest, grownTo);
+        previous = graph;
     }
     return growth;
 }

@@ -65,7 +65,8 @@ GuiGraphWidget::GuiGraphWidget(QWidget *parent)
 
 GuiGraphWidget::~GuiGraphWidget()
 {
-    GraphRepaintPass::instance().forget(this);
+    if (m_repaintPending)
+        GraphRepaintPass::instance().forget(this);
 }
 
 // ---- settings -------------------------------------------------------------
@@ -369,6 +370,16 @@ qint64 GuiGraphWidget::storageGrowth(double dt, qint64 count, qint64 *grownTo) c
     // The run's samples are a stretch of their own, thinned for painting.
     const qint64 painted = count > 0 ? SeriesBucketCache::stretchBytes(width() * getPlotWidth()) : 0;
     return grown - now + painted;
+}
+
+bool GuiGraphWidget::storesLike(const GuiGraphWidget &other) const
+{
+    const SampleSeries &a = m_data;
+    const SampleSeries &b = other.m_data;
+    if (m_liveMode != other.m_liveMode || width() != other.width() || a.size() != b.size()
+        || a.places() != b.places() || a.storageBytes() != b.storageBytes())
+        return false;
+    return a.isEmpty() || (a.first().getTime() == b.first().getTime() && a.last().getTime() == b.last().getTime());
 }
 
 // ---- searches -------------------------------------------------------------

@@ -88,6 +88,10 @@ public:
     // paint the run's samples. The grown storage's size goes to *grownTo (0
     // when it does not grow).
     qint64 storageGrowth(double dt, qint64 count, qint64 *grownTo = nullptr) const;
+    // Whether the data series is stored as other's is (graphs fed together
+    // are): the same mode, width, count, storage and first and last times,
+    // so that a run grows both alike.
+    bool storesLike(const GuiGraphWidget &other) const;
 
     // Index of the data sample whose time is nearest to t.
     int getNearestDataPointIndex(double t) const;

@@ -1,5 +1,7 @@
 #include "sampleseries.h"
 
+#include <QtMath>
+
 #include <algorithm>
 #include <cmath>
 
@@ -45,13 +47,11 @@ qint64 SampleSeries::storageBytes(qint64 places) const
 {
     if (places <= m_samples.capacity())
         return storageBytes();
-    const qint64 bytes = qint64(sizeof(QArrayData)) + places * qint64(sizeof(BaseDataPoint));
-    qint64 grown = 1;
-    while (grown <= bytes) // strictly above, as the storage grows
-        grown *= 2;
+    // Grown as QVector grows it: to the next power of two strictly above.
+    const quint64 bytes = sizeof(QArrayData) + quint64(places) * sizeof(BaseDataPoint);
     // A large block is mapped in whole pages, one more for its own header.
     constexpr qint64 page = 4096;
-    return grown + page;
+    return qint64(qNextPowerOfTwo(bytes)) + page;
 }
 
 void SampleSeries::clear()
