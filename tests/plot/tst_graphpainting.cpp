@@ -5,6 +5,7 @@
 // window's screen.
 #include "graphscrollwidget.h"
 #include "guigraphwidget.h"
+#include "shownsamples.h"
 
 #include <QImage>
 #include <QPaintEngine>
@@ -18,7 +19,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <map>
 
 namespace {
 
@@ -176,26 +176,6 @@ bool drive(TestGraph &graph, const QStringList &steps)
     }
     return true;
 }
-
-// The number of samples each watched graph held when it was last painted:
-// what its picture on screen shows.
-class PaintWatch : public QObject
-{
-public:
-    std::map<const GuiGraphWidget *, int> shown;
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject *widget, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            auto *graph = static_cast<GuiGraphWidget *>(widget);
-            shown[graph] = graph->getDataCount();
-            ++paints;
-        }
-        return false;
-    }
-};
 
 } // namespace
 
@@ -370,10 +350,8 @@ void TestGraphPainting::newestSamplesShown()
     window.createGraphs({"X1", "Y1", "Z1", "X2", "Y2", "Z2"}, QStringLiteral("rad"));
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    PaintWatch watch;
-    std::vector<GuiGraphWidget *> graphs(window.getGraphList().begin(), window.getGraphList().end());
-    for (GuiGraphWidget *graph : graphs)
-        graph->installEventFilter(&watch);
+    const ShownSamples shown({&window});
+    const GuiGraphWidget *first = window.getGraphList().front();
     auto *scroll = window.findChild<QScrollArea *>()->verticalScrollBar();
     auto feed = [&](int from, int to) {
         for (int i = from; i < to; ++i) {
@@ -384,24 +362,19 @@ void TestGraphPainting::newestSamplesShown()
     feed(0, 40);
     if (scrolled) {
         scroll->setValue(scroll->maximum());
-        QVERIFY(graphs.front()->visibleRegion().isEmpty());
+        QVERIFY(first->visibleRegion().isEmpty());
         feed(40, 80);
         scroll->setValue(0);
         QCoreApplication::processEvents();
     }
     feed(80, 120);
-    const int total = graphs.front()->getDataCount();
     if (flush)
         window.flushRepaints(); // no event is processed after it
     else
-        QVERIFY(QTest::qWaitFor([&] { return watch.shown[graphs.front()] == total; }, 2000));
-    int onScreen = 0;
-    for (GuiGraphWidget *graph : graphs) {
-        if (graph->visibleRegion().isEmpty())
-            continue;
-        ++onScreen;
-        QCOMPARE(watch.shown[graph], total);
-    }
+        QVERIFY(QTest::qWaitFor([&] { return shown.behind().isEmpty(); }, 2000));
+    QCOMPARE(shown.behind(), QStringList());
+    const auto onScreen = std::count_if(window.getGraphList().begin(), window.getGraphList().end(),
+                                        [](const GuiGraphWidget *g) { return !g->visibleRegion().isEmpty(); });
     QVERIFY(onScreen >= 2 && onScreen < 6);
 }
 
