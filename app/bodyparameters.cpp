@@ -106,6 +106,29 @@ LinkParameters linkParameters(double bodyMass, const Eigen::Vector4d &massFracti
     return link;
 }
 
+TableParameters readParameters(const QStringList &values)
+{
+    TableParameters table;
+    table.id = values.value(IdRow);
+    table.timestep = toNumber(values.value(TimestepRow));
+    table.bodyMass = toNumber(values.value(BodyMassRow));
+    Eigen::Vector4d massFractions;
+    parseFourValues(values.value(MassFractionsRow), massFractions);
+    table.bodyHeight = toNumber(values.value(BodyHeightRow));
+    Eigen::Vector4d lengthFractions;
+    parseFourValues(values.value(LengthFractionsRow), lengthFractions);
+    Eigen::Vector4d ixyFractions;
+    parseFourValues(values.value(IxyFractionsRow), ixyFractions);
+    Eigen::Vector4d izzFractions;
+    parseFourValues(values.value(IzzFractionsRow), izzFractions);
+    table.turnDirection = toNumber(values.value(TurnDirectionRow));
+    table.turnTime = toNumber(values.value(TurnTimeRow));
+    parseTwoValues(values.value(ControlCoefficientsRow), table.controlCoefficients);
+    table.links = linkParameters(table.bodyMass, massFractions, table.bodyHeight, lengthFractions,
+                                 ixyFractions, izzFractions);
+    return table;
+}
+
 QString checkValues(const QStringList &values)
 {
     for (int row = TimestepRow; row < RowCount; ++row) {

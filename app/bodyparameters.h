@@ -61,6 +61,23 @@ LinkParameters linkParameters(double bodyMass, const Eigen::Vector4d &massFracti
                               const Eigen::Vector4d &ixyFractions,
                               const Eigen::Vector4d &izzFractions);
 
+// The whole table as numbers, the way a model is given it: single values by
+// toNumber, lists by parseFourValues and parseTwoValues, the link parameters
+// by linkParameters. values are the texts of the value column in row order;
+// missing rows read as empty texts.
+struct TableParameters
+{
+    QString id;
+    double timestep = 0.0;
+    double bodyMass = 0.0;
+    double bodyHeight = 0.0;
+    double turnDirection = 0.0;
+    double turnTime = 0.0;
+    Eigen::Vector2d controlCoefficients = Eigen::Vector2d::Zero();
+    LinkParameters links;
+};
+TableParameters readParameters(const QStringList &values);
+
 // The check a simulation makes before it applies the table. values are the
 // texts of the value column in row order. Returns an empty text when a run
 // may start from them, otherwise one sentence that names the first refused

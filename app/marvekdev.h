@@ -80,12 +80,14 @@ public:
     bool hasErrorOutputFile() const;
     bool hasAccelOutputFile() const;
 
-    // Reads the whole parameter table into the parameter members and gives
-    // model the link parameters made from it. Texts that are not numbers
-    // count as 0.0; Run and Show check the table first.
+    // Reads the whole parameter table into the parameter members that Run
+    // and the 3D window use and gives model the link parameters made from
+    // it. Texts that are not numbers count as 0.0; Run and Show check the
+    // table first.
     void applyParameters(FourBar3DShipClass *model);
-    // The fixed parameter set of the unit-test reference tables (equal to the
-    // table's defaults); the timestep is left as it is.
+    // Gives model the fixed parameter set of the unit-test reference tables
+    // (equal to the table's defaults) and the unit tests' values its turn
+    // and gains; the timestep is left as it is.
     void setTestParameters(FourBar3DShipClass *model);
     // The texts of the table's value column, in row order.
     QStringList getParameterValues() const;
@@ -207,6 +209,10 @@ private:
     // stops the writing and frees the tables.
     QString writeOutputFiles();
 
+    // Reads the parameter table, unchecked, into the unit tests' values and
+    // gives model the link parameters made from it.
+    void applyParametersToUnitTests(FourBar3DShipClass *model);
+
     // Unit-test data. loadTestData reads the five reference tables (and the
     // unit-test ship data when named) once per program run; true when they
     // are in memory.
@@ -227,7 +233,8 @@ private:
     Eigen::VectorXd getUTControlMoments(int row) const;
     Eigen::VectorXd getUTControlForces(int row) const;
     Eigen::VectorXd getUTExpectedAccel(int row) const;
-    // The turn direction (degrees) once the row's time is past the turn time.
+    // The unit tests' turn direction (degrees) once the row's time is past
+    // their turn time.
     double getTurnAngle(int row) const;
     // Counts the pairs of two vectors into the current test's counters.
     void UT_compareVectors(const Eigen::VectorXd &first, const Eigen::VectorXd &second);
@@ -280,6 +287,18 @@ private:
     double m_bodyHeight;
     double m_bodyMass;
     Eigen::Vector2d m_controlCoefficients;
+    // What the unit tests compute with: a model and values of their own, so
+    // that no unit test changes the model, timestep, turn or gains that Run
+    // and the 3D window use.
+    struct UnitTestSetup
+    {
+        FourBar3DShipClass model{nullptr};
+        double timestep = 0.01; // the timestep last applied, by any command
+        double turnTime = 0.0;
+        double turnDirection = 0.0;
+        Eigen::Vector2d controlCoefficients = Eigen::Vector2d::Zero();
+    };
+    UnitTestSetup m_unitTest;
     QElapsedTimer m_timer;
     bool m_busy = false;
     QTimer m_closeWhenIdle; // runs while a close waits for an operation to end

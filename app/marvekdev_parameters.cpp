@@ -16,47 +16,52 @@
 
 using namespace bodyparameters;
 
+namespace {
+
+void giveLinks(FourBar3DShipClass *model, const LinkParameters &link)
+{
+    model->setParameters(link.masses, link.lengths, link.ixy, link.izz);
+}
+
+} // namespace
+
 void MarvekDev::applyParameters(FourBar3DShipClass *model)
 {
-    const QStringList values = getParameterValues();
+    const TableParameters table = readParameters(getParameterValues());
+    m_id = table.id;
+    m_timestep = table.timestep;
+    m_bodyMass = table.bodyMass;
+    m_bodyHeight = table.bodyHeight;
+    m_turnDirection = table.turnDirection;
+    m_turnTime = table.turnTime;
+    m_controlCoefficients = table.controlCoefficients;
+    giveLinks(model, table.links);
+    // The interpolation test ramps with the timestep last applied, whoever
+    // applied it.
+    m_unitTest.timestep = m_timestep;
+}
 
-    m_id = values.value(IdRow);
-    m_timestep = toNumber(values.value(TimestepRow));
-    m_bodyMass = toNumber(values.value(BodyMassRow));
-    Eigen::Vector4d massFractions;
-    parseFourValues(values.value(MassFractionsRow), massFractions);
-    m_bodyHeight = toNumber(values.value(BodyHeightRow));
-    Eigen::Vector4d lengthFractions;
-    parseFourValues(values.value(LengthFractionsRow), lengthFractions);
-    Eigen::Vector4d ixyFractions;
-    parseFourValues(values.value(IxyFractionsRow), ixyFractions);
-    Eigen::Vector4d izzFractions;
-    parseFourValues(values.value(IzzFractionsRow), izzFractions);
-    m_turnDirection = toNumber(values.value(TurnDirectionRow));
-    m_turnTime = toNumber(values.value(TurnTimeRow));
-    parseTwoValues(values.value(ControlCoefficientsRow), m_controlCoefficients);
-
-    const LinkParameters link = linkParameters(m_bodyMass, massFractions, m_bodyHeight,
-                                               lengthFractions, ixyFractions, izzFractions);
-    model->setParameters(link.masses, link.lengths, link.ixy, link.izz);
+void MarvekDev::applyParametersToUnitTests(FourBar3DShipClass *model)
+{
+    const TableParameters table = readParameters(getParameterValues());
+    m_unitTest.timestep = table.timestep;
+    m_unitTest.turnDirection = table.turnDirection;
+    m_unitTest.turnTime = table.turnTime;
+    m_unitTest.controlCoefficients = table.controlCoefficients;
+    giveLinks(model, table.links);
 }
 
 void MarvekDev::setTestParameters(FourBar3DShipClass *model)
 {
     // The parameter set of the unit-test reference tables; it equals the
     // table's default texts. The timestep stays as it is.
-    m_id = QStringLiteral("92");
-    m_bodyHeight = 1.72;
-    m_bodyMass = 89.6121;
-    m_turnTime = 7.933;
-    m_turnDirection = -90.0;
-    m_controlCoefficients << 712.0, 807.0;
-
-    const LinkParameters link = linkParameters(m_bodyMass, Eigen::Vector4d(0.122, 0.2, 0.597, 0.081),
-                                               m_bodyHeight, Eigen::Vector4d(0.285, 0.245, 0.288, 0.182),
-                                               Eigen::Vector4d(0.416, 0.323, 0.5, 0.495),
-                                               Eigen::Vector4d(0.25, 0.25, 0.25, 0.25));
-    model->setParameters(link.masses, link.lengths, link.ixy, link.izz);
+    m_unitTest.turnTime = 7.933;
+    m_unitTest.turnDirection = -90.0;
+    m_unitTest.controlCoefficients << 712.0, 807.0;
+    giveLinks(model, linkParameters(89.6121, Eigen::Vector4d(0.122, 0.2, 0.597, 0.081), 1.72,
+                                    Eigen::Vector4d(0.285, 0.245, 0.288, 0.182),
+                                    Eigen::Vector4d(0.416, 0.323, 0.5, 0.495),
+                                    Eigen::Vector4d(0.25, 0.25, 0.25, 0.25)));
 }
 
 QStringList MarvekDev::getParameterValues() const

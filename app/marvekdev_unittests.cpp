@@ -96,7 +96,7 @@ VectorXd MarvekDev::getUTExpectedAccel(int row) const { return getInputData(m_ut
 
 double MarvekDev::getTurnAngle(int row) const
 {
-    return m_utInputFile.getValue(row, 0) > m_turnTime ? m_turnDirection : 0.0;
+    return m_utInputFile.getValue(row, 0) > m_unitTest.turnTime ? m_unitTest.turnDirection : 0.0;
 }
 
 // ---------------------------------------------------------------------------
@@ -200,9 +200,9 @@ void MarvekDev::testFourBarComputePose()
 {
     if (isBusy() || !loadTestData())
         return;
-    setTestParameters(&m_model);
+    setTestParameters(&m_unitTest.model);
     runTestRows(tr("Running ComputePose UT..."), 0, [this](int r) {
-        const VectorXd pose = m_model.computePose(getUTLinkAngles(r), getUTShipAngles(r));
+        const VectorXd pose = m_unitTest.model.computePose(getUTLinkAngles(r), getUTShipAngles(r));
         UT_compareVectors(pose, getUTExpectedPose(r));
         addTestResult(m_utInputFile.getTime(r), pose);
         return true;
@@ -213,10 +213,10 @@ void MarvekDev::testFourBarComputeError()
 {
     if (isBusy() || !loadTestData())
         return;
-    setTestParameters(&m_model);
+    setTestParameters(&m_unitTest.model);
     runTestRows(tr("Running ComputeError UT..."), 0, [this](int r) {
         const VectorXd error =
-            m_model.computeError(getUTLinkAngles(r), getUTShipAngles(r), getUTLinkRates(r));
+            m_unitTest.model.computeError(getUTLinkAngles(r), getUTShipAngles(r), getUTLinkRates(r));
         // The reference errors are in degrees.
         const VectorXd degrees = error * 180.0 / FourBar3DShipClass::pi5;
         UT_compareVectors(degrees.head(12), getUTExpectedPosError(r));
@@ -230,14 +230,14 @@ void MarvekDev::testFourBarComputeControl()
 {
     if (isBusy() || !loadTestData())
         return;
-    setTestParameters(&m_model);
-    const VectorXd coef = m_controlCoefficients;
+    setTestParameters(&m_unitTest.model);
+    const VectorXd coef = m_unitTest.controlCoefficients;
     runTestRows(tr("Running ComputeControl UT..."), 0, [&](int r) {
         // The controller is fed the reference errors, turned back into radians.
         const VectorXd posError = getUTExpectedPosError(r) * FourBar3DShipClass::pi5 / 180.0;
         const VectorXd velError = getUTExpectedVelError(r) * FourBar3DShipClass::pi5 / 180.0;
         const VectorXd control =
-            m_model.computeControl(getUTLinkAngles(r), getUTLinkRates(r), getUTShipAngles(r),
+            m_unitTest.model.computeControl(getUTLinkAngles(r), getUTLinkRates(r), getUTShipAngles(r),
                                    posError, velError, getTurnAngle(r), coef);
         UT_compareVectors(control.head(12), getUTControlMoments(r));
         addTestResult(m_utInputFile.getTime(r), control);
@@ -249,10 +249,10 @@ void MarvekDev::testFourBarComputeAccel()
 {
     if (isBusy() || !loadTestData())
         return;
-    setTestParameters(&m_model);
+    setTestParameters(&m_unitTest.model);
     runTestRows(tr("Running ComputeAccel UT..."), 0, [this](int r) {
         typedef FourBar3DShipClass Model;
-        const VectorXd accel = m_model.computeAccel(
+        const VectorXd accel = m_unitTest.model.computeAccel(
             Model::toFixed<12>(getUTLinkAngles(r)), Model::toFixed<12>(getUTLinkRates(r)),
             Model::toFixed<6>(getUTShipAngles(r)), Model::toFixed<6>(getUTShipRates(r)),
             Model::toFixed<6>(getUTShipAccel(r)), Model::toFixed<12>(getUTControlMoments(r)),
@@ -276,7 +276,7 @@ void MarvekDev::testInterpolation()
         return;
     }
 
-    const double dt = getTimestep();
+    const double dt = m_unitTest.timestep;
     shipmotion::ShipVectors ship; // zero before the first row, kept from row to row
     runTestRows(tr("Running Ship Data Interpolation UT"), 1, [&](int r) {
         const double time = m_utInputFile.getTime(r);
@@ -314,9 +314,9 @@ void MarvekDev::testRK4()
     commitParameterEdit();
     if (!loadTestData())
         return;
-    applyParameters(&m_model);
-    const double dt = getTimestep();
-    const VectorXd coef = m_controlCoefficients;
+    applyParametersToUnitTests(&m_unitTest.model);
+    const double dt = m_unitTest.timestep;
+    const VectorXd coef = m_unitTest.controlCoefficients;
 
     // The integrated state starts upright and at rest; row r is compared
     // with the state after r steps.
@@ -324,10 +324,10 @@ void MarvekDev::testRK4()
     VectorXd u = VectorXd::Zero(12);
     runTestRows(tr("Running RK4Sim UT 92"), 0, [&](int r) {
         const VectorXd shipAngles = getUTShipAngles(r);
-        const VectorXd pose = m_model.computePose(q, shipAngles);
+        const VectorXd pose = m_unitTest.model.computePose(q, shipAngles);
         UT_compareVectors(pose, getUTExpectedPose(r));
         addTestResult(m_utInputFile.getTime(r), pose);
-        bodyRK4Step(m_model, q, u, dt, shipAngles, getUTShipRates(r), getUTShipAccel(r),
+        bodyRK4Step(m_unitTest.model, q, u, dt, shipAngles, getUTShipRates(r), getUTShipAccel(r),
                     getTurnAngle(r), coef);
         return true;
     }, ui.simLabel, QStringLiteral("UTcomputePose.csv"));
@@ -341,7 +341,7 @@ void MarvekDev::testInit()
     FourBar3DShipClass fixed;
     FourBar3DShipClass fromTable;
     setTestParameters(&fixed);
-    applyParameters(&fromTable);
+    applyParametersToUnitTests(&fromTable);
     ui.initLabel->setText(fixed == fromTable ? tr("Test Passed") : tr("Test Failed"));
 }
 

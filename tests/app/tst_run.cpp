@@ -91,6 +91,7 @@ private slots:
     void hiddenWindowsGetNothing();
     void showBuildsTheSceneFromTheTable();
     void refusedTableChangesNothing();
+    void runPosesTheShownWindowWithTheShownParameters_data();
     void runPosesTheShownWindowWithTheShownParameters();
     void commandPressedDuringARunChangesNothing_data();
     void commandPressedDuringARunChangesNothing();
@@ -564,26 +565,44 @@ void TestRun::refusedTableChangesNothing()
     QCOMPARE(h.results(), before);
 }
 
+void TestRun::runPosesTheShownWindowWithTheShownParameters_data()
+{
+    QTest::addColumn<QString>("command"); // pressed between Show and Run, if any
+    QTest::newRow("table edited") << QString();
+    QTest::newRow("Compute All") << "computeAllButton";
+    QTest::newRow("RK4 Sim UT") << "rk4Button";
+    QTest::newRow("Test FourBar Init") << "testInitButton";
+}
+
 void TestRun::runPosesTheShownWindowWithTheShownParameters()
 {
+    QFETCH(QString, command);
     Harness h;
+    h.copyReferenceTables();
     MarvekView *view = theView();
-    h.setRecording(sampleUpTo(3.0));
-    h.nameResults("hidden");
+    // Neither the unit tests' body nor their turn, which comes at 7.933 s.
+    h.setValue(2, "70");
+    h.setValue(8, "0");
+    h.setRecording(sampleUpTo(9.0));
+    h.nameResults("r");
     h.trigger("actionRun");
     const QVector<QByteArray> hidden = h.results();
     QVERIFY(!hidden.first().isEmpty() && view->title().isEmpty());
 
-    // Shown, the run gives the same files and leaves the window at its last
-    // step (297 of 300); the table is neither checked nor applied.
+    // Shown, the run gives the same files again and leaves the window at its
+    // last step (897 of 900): neither the table nor a unit test pressed
+    // after Show reaches it.
     h.trigger("actionShow");
+    h.setValue(1, "-0.01");
     h.setValue(2, "120");
-    h.setValue(3, "0.25");
-    h.nameResults("shown");
+    h.setValue(8, "-90");
+    h.setValue(10, "100, 50");
+    if (!command.isEmpty())
+        h.click(qPrintable(command));
     h.trigger("actionRun");
     QCOMPARE(h.warnings(), QStringList());
     QCOMPARE(h.results(), hidden);
-    QCOMPARE(view->title(), QStringLiteral("2.97 s"));
+    QCOMPARE(view->title(), QStringLiteral("8.97 s"));
 
     // A run stopped by a recording that stops being finite keeps the last
     // finite pose.
