@@ -41,6 +41,16 @@ QString loadFailure(const QString &fileName)
     return QStringLiteral("Cannot use ship motion file %1:\nit has no data row.").arg(fileName);
 }
 
+// A file name with its symbolic links followed to the last one's target,
+// which need not exist yet.
+QFileInfo finalTarget(const QString &fileName)
+{
+    QFileInfo info(fileName);
+    for (int links = 0; info.isSymLink() && links < 40; ++links) // 40: a loop of links
+        info = QFileInfo(info.symLinkTarget());
+    return info;
+}
+
 // Where a file name leads: the canonical path of an existing file (symbolic
 // links resolved), otherwise the canonical path of its folder plus its name.
 // Relative names, "./" and links to one file then compare equal, while two
@@ -48,9 +58,7 @@ QString loadFailure(const QString &fileName)
 // exist yet leads to where that target would be written.
 QString fileIdentity(const QString &fileName)
 {
-    QFileInfo info(fileName);
-    for (int links = 0; info.isSymLink() && links < 40; ++links) // 40: a loop of links
-        info = QFileInfo(info.symLinkTarget());
+    const QFileInfo info = finalTarget(fileName);
     const QString existing = info.canonicalFilePath();
     if (!existing.isEmpty())
         return existing;
@@ -138,6 +146,8 @@ QString MarvekDev::resultNameProblem() const
             reason = QStringLiteral("the name ends with a folder separator.");
         else if (QFileInfo(name).isDir())
             reason = QStringLiteral("it is a folder.");
+        else if (!finalTarget(name).absoluteDir().exists())
+            reason = QStringLiteral("its folder does not exist.");
         if (!reason.isEmpty())
             return QStringLiteral("%1 names %2: %3").arg(rowLabel(output.label), name, reason);
     }
@@ -185,12 +195,13 @@ qint64 MarvekDev::estimateRunMemory(qint64 steps, double dt) const
         if (!output.field->text().isEmpty())
             bytes += steps * AsciiDataFile::appendedRowBytes(output.columns);
     }
-    // The steps are i = 1 .. steps - 3. While one graph's samples move to
-    // larger storage, the old storage, at most half the new, is held too.
+    // While one graph's samples move to larger storage, the old storage, at
+    // most half the new, is held too.
+    const qint64 taken = std::max<qint64>(0, shipmotion::lastStepIndex(steps));
     qint64 largestGraph = 0;
     for (const GraphScrollWidget *window : plotWindows()) {
         if (window && window->isVisible())
-            bytes += window->storageGrowth(dt, std::max<qint64>(0, steps - 3), &largestGraph);
+            bytes += window->storageGrowth(dt, taken, &largestGraph);
     }
     return bytes + largestGraph / 2;
 }
@@ -359,21 +370,21 @@ void MarvekDev::SIM_run()
                              .arg(steps)
                              .arg(megabytes(needed), megabytes(room)));
     }
-    const int N = static_cast<int>(steps);
+    const int lastStep = static_cast<int>(shipmotion::lastStepIndex(steps));
 
     VectorXd q = VectorXd::Zero(12);
     VectorXd u = VectorXd::Zero(12);
     const VectorXd coef = m_controlCoefficients;
     shipmotion::ShipVectors ship;
 
-    startProgress(N);
+    startProgress(static_cast<int>(steps));
     setStatus(QStringLiteral("Running Sim"));
 
     QString stopReason;
     double stopTime = 0.0;
     int completed = 0;
     try {
-        for (int i = 1; i < N - 2; ++i) {
+        for (int i = 1; i <= lastStep; ++i) {
             double t = i * dt;
 
             if (!shipmotion::shipVectorsAt(m_shipMotionFile, t, &ship) || !ship.allFinite()) {

@@ -41,10 +41,15 @@ QString checkRecording(const AsciiDataFile &recording, qint64 steps, double dt)
         previous = time;
     }
 
-    if (steps < 4)
-        return QString(); // no step is taken, nothing more is read
+    // A run without a step would only replace its result files by empty ones.
+    if (lastStepIndex(steps) < 1)
+        return QStringLiteral("it ends at %1 s, too short for one step at a timestep of %2 s: "
+                              "it must last at least 4 timesteps (%3 s).")
+            .arg(recording.getLastTime())
+            .arg(dt)
+            .arg(4.0 * dt);
     const double firstStep = dt;
-    const double lastStep = static_cast<double>(steps - 3) * dt;
+    const double lastStep = static_cast<double>(lastStepIndex(steps)) * dt;
     if (recording.getFirstTime() > firstStep)
         return QStringLiteral("it starts at %1 s, after the first step's time of %2 s.")
             .arg(recording.getFirstTime())

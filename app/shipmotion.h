@@ -32,11 +32,19 @@ constexpr double rampTime = 3.0;
 // number; a quotient beyond the range of qint64 is clamped to its maximum.
 qint64 stepCount(double lastTime, double dt);
 
+// The index of a run's last step from the count N that stepCount gives: a run
+// takes the steps i = 1 ... N - 3, none when that is below 1.
+constexpr qint64 lastStepIndex(qint64 steps)
+{
+    return steps - 3;
+}
+
 // Checks a loaded recording for a run of `steps` steps of dt seconds. Empty
 // when the run may start; otherwise one sentence: no data row, a time column
-// that goes back, a first time after the first step's time, or a row with
-// fewer than requiredColumns cells among those from row 0 up to the first
-// row after the last step's time (rows beyond stay unread and unchecked).
+// that goes back, too short a recording for one step, a first time after the
+// first step's time, or a row with fewer than requiredColumns cells among
+// those from row 0 up to the first row after the last step's time (rows
+// beyond stay unread and unchecked).
 QString checkRecording(const AsciiDataFile &recording, qint64 steps, double dt);
 
 // The ship vectors of one step (6 entries each; entries 3-5 of angles and

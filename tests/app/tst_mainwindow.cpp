@@ -237,7 +237,7 @@ void TestMainWindow::closingEndsTheProgram()
 {
     // The 3D window closes first, the plot windows with the main window; a
     // run goes on to its end, writes its files and shows its warning (the
-    // CG file cannot be written), then the event loop returns 0.
+    // CG file's folder goes with the close), then the event loop returns 0.
     QFETCH(bool, exit);
     QFETCH(bool, duringRun);
     QFETCH(bool, loop);
@@ -250,7 +250,8 @@ void TestMainWindow::closingEndsTheProgram()
         plots << h.plot(k);
     h.setRecording(sampleUpTo(20.0));
     h.nameResults(QStringLiteral("end"));
-    h.result(1)->setText(QStringLiteral("no-such-folder/cg.csv"));
+    QVERIFY(QDir().mkdir(QStringLiteral("gone")));
+    h.result(1)->setText(QStringLiteral("gone/cg.csv"));
     bool viewFirst = false;
     const QObject watch; // goes before the harness
     connect(view, &QWindow::visibleChanged, &watch, [&](bool visible) { viewFirst = !visible && h.window->isVisible(); });
@@ -262,6 +263,7 @@ void TestMainWindow::closingEndsTheProgram()
     };
     bool closedAtOnce = false;
     auto end = [&] {
+        QDir(QStringLiteral("gone")).removeRecursively();
         if (exit)
             h.trigger("actionExit");
         else
@@ -285,7 +287,7 @@ void TestMainWindow::closingEndsTheProgram()
     if (!duringRun)
         return;
     QCOMPARE(h.warnings().size(), 1);
-    QVERIFY2(h.warnings().first().contains("Not written: no-such-folder/cg.csv."), qPrintable(h.warnings().first()));
+    QVERIFY2(h.warnings().first().contains("Not written: gone/cg.csv."), qPrintable(h.warnings().first()));
     for (int k : {0, 2, 3, 4})
         QCOMPARE(readRows(h.result(k)->text()).size(), 1997);
     QVERIFY(!h.window->isCancelled());

@@ -61,6 +61,13 @@ QVector<float> sizes(MarvekView *view)
     return boxes + spheres;
 }
 
+// The sample's first row and a copy of it at the given time.
+QByteArray endingAt(const char *time)
+{
+    const QByteArray first = sampleUpTo(0.0);
+    return first + time + first.split('\n').at(1).mid(3) + '\n';
+}
+
 bool near(const QVector<float> &a, const QVector<float> &b)
 {
     for (int i = 0; i < a.size() && a.size() == b.size(); ++i) {
@@ -172,9 +179,9 @@ void TestRun::rowsFollowRecordingAndTimestep_data()
     QTest::newRow("0.47 s at 0.01 s") << at045 + "0.47" + at045.split('\n').at(10).mid(4) + '\n' << "0.01" << 44 << 95;
     // Half the timestep: the same step count, half the recording.
     QTest::newRow("10 s at 0.005 s") << sampleUpTo(10.0) << "0.005" << 1997 << 99;
-    const QByteArray first = sampleUpTo(0.0);
-    QTest::newRow("too short for a step") << first + "0.03" + first.split('\n').at(1).mid(3) + '\n'
-                                          << "0.01" << 0 << 0;
+    // The shortest recording that gives a step: 4 steps, of which the run
+    // takes the first (one too few is refused before it starts).
+    QTest::newRow("one step") << endingAt("0.04") << "0.01" << 1 << 50;
 }
 
 void TestRun::rowsFollowRecordingAndTimestep()
@@ -196,7 +203,7 @@ void TestRun::rowsFollowRecordingAndTimestep()
         const QVector<QVector<double>> written = readRows(h.result(k)->text());
         QVERIFY(QFile::exists(h.result(k)->text()));
         QCOMPARE(written.size(), rows);
-        for (int r = 0; r < rows; r += rows - 1)
+        for (int r : {0, rows - 1})
             QCOMPARE(written[r][0], (r + 1) * dt);
     }
 }
@@ -256,6 +263,9 @@ void TestRun::refusedBeforeTheFirstStep_data()
     // The last step, at 9.97 s, reads the row of 10 s.
     row("short row after the last step's time", edited([&](QList<QByteArray> &l) { l[201] = cut(l[201], 17); }),
         "data row 201 has 17 columns, 19 are needed.");
+    row("too short for one step", endingAt("0.03"),
+        "it ends at 0.03 s, too short for one step at a timestep of 0.01 s: it must last at least 4 "
+        "timesteps (0.04 s).");
 
     auto named = [&](const char *name, const QString &shipName, const QStringList &fields, const QString &problem) {
         QTest::newRow(name) << sample << shipName << fields << -1 << QString() << problem;
@@ -286,6 +296,10 @@ void TestRun::refusedBeforeTheFirstStep_data()
     named("a folder", ship, withResult(3, "real"), "\"Control Moments\" names real: it is a folder.");
     named("a name ending in a folder separator", ship, withResult(4, "new/"),
           "\"Accelerations\" names new/: the name ends with a folder separator.");
+    named("a missing folder", ship, withResult(1, "no-such-folder/cg.csv"),
+          "\"Link CG Positions\" names no-such-folder/cg.csv: its folder does not exist.");
+    named("a link into a missing folder", ship, withResult(2, "lost.csv"),
+          "\"Errors\" names lost.csv: its folder does not exist.");
 
     QTest::newRow("body mass not a number") << sample << ship << results << 2 << "heavy"
                                             << "Body Mass (kg): \"heavy\" is not a number.";
@@ -309,8 +323,11 @@ void TestRun::refusedBeforeTheFirstStep()
     testsupport::writeTextFile(QStringLiteral("ship.csv"), recording);
     QVERIFY(QFile::link(QStringLiteral("ship.csv"), QStringLiteral("ship-link.csv")));
     QVERIFY(QFile::link(QStringLiteral("r_link.csv"), QStringLiteral("dangling.csv")));
+    QVERIFY(QFile::link(QStringLiteral("no-such-folder/errors.csv"), QStringLiteral("lost.csv")));
     QVERIFY(QDir().mkpath(QStringLiteral("real")) && QFile::link(QStringLiteral("real"), QStringLiteral("linked")));
     const Fifo fifo(QStringLiteral("ship.fifo"));
+    // A result of an earlier run, named again.
+    testsupport::writeTextFile(QStringLiteral("r_accel.csv"), "0.01,1\n");
     h.get<QLineEdit>("paramShipMotionLineEdit")->setText(shipName);
     for (int k = 0; k < 5; ++k)
         h.result(k)->setText(results[k]);
@@ -325,7 +342,8 @@ void TestRun::refusedBeforeTheFirstStep()
     QCOMPARE(h.status(), QStringLiteral("-----"));
     QCOMPARE(readAll(QStringLiteral("ship.csv")), recording);
     const QStringList written = QDir::current().entryList({"r_*"}, QDir::Files) + QDir("real").entryList(QDir::Files);
-    QVERIFY2(written.isEmpty(), qPrintable(written.join(' ')));
+    QCOMPARE(written, QStringList{"r_accel.csv"});
+    QCOMPARE(readAll(QStringLiteral("r_accel.csv")), QByteArray("0.01,1\n"));
 }
 
 void TestRun::memoryRoomDecidesTheRun_data()
@@ -435,28 +453,29 @@ void TestRun::nonFiniteStopsTheRun()
 
 void TestRun::unwritableResultFileIsReported()
 {
-    // The CG file's folder is missing, and files over 60 kB cannot be
-    // written: the error and acceleration tables are larger.
+    // The CG file's folder goes while the run is on, and files over 60 kB
+    // cannot be written: the error and acceleration tables are larger.
     Harness h;
     h.setRecording(sampleUpTo(2.0));
     h.nameResults(QStringLiteral("w"));
-    h.result(1)->setText(QStringLiteral("no-such-folder/cg.csv"));
+    QVERIFY(QDir().mkdir(QStringLiteral("gone")));
+    h.result(1)->setText(QStringLiteral("gone/cg.csv"));
     rlimit unlimited = {};
     getrlimit(RLIMIT_FSIZE, &unlimited);
     const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit limited = unlimited;
     limited.rlim_cur = 60000;
     setrlimit(RLIMIT_FSIZE, &limited);
-    h.trigger("actionRun");
+    h.runWhile(30, [] { return QDir(QStringLiteral("gone")).removeRecursively(); });
     setrlimit(RLIMIT_FSIZE, &unlimited);
     std::signal(SIGXFSZ, previousHandler);
 
-    QCOMPARE(h.warnings(), QStringList{"Simulation Failed: Cannot write result file no-such-folder/cg.csv:\n"
+    QCOMPARE(h.warnings(), QStringList{"Simulation Failed: Cannot write result file gone/cg.csv:\n"
                                        "No such file or directory.\n"
                                        "Cannot write result file w_error.csv:\nFile too large.\n"
                                        "Cannot write result file w_accel.csv:\nFile too large.\n"
                                        "Written: w_link.csv, w_control.csv.\n"
-                                       "Not written: no-such-folder/cg.csv, w_error.csv, w_accel.csv."});
+                                       "Not written: gone/cg.csv, w_error.csv, w_accel.csv."});
     // No file half-written; the written ones whole and no longer shown missing.
     QCOMPARE(QDir::current().entryList(QDir::Files), (QStringList{"ship.csv", "w_control.csv", "w_link.csv"}));
     for (int k : {0, 3}) {
