@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 
 MarvekDev::MarvekDev(QWidget *parent)
     : QMainWindow(parent),
@@ -105,11 +106,12 @@ void clearUpperVectorHalves()
 
 void MarvekDev::processPendingEvents()
 {
-    const bool wasBusy = m_busy;
-    m_busy = true;
+    // Restored however the call ends: an exception from an event handler
+    // (memory running out in a paint) that the operation catches must not
+    // leave every command refused and a close waiting for ever.
+    const QScopedValueRollback<bool> busy(m_busy, true);
     QCoreApplication::processEvents();
     clearUpperVectorHalves();
-    m_busy = wasBusy;
 }
 
 bool MarvekDev::isBusy() const

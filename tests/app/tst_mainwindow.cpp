@@ -32,6 +32,22 @@ protected:
     }
 };
 
+// Runs out of memory at the first paint after being armed.
+class FailingPaint : public QWidget
+{
+public:
+    bool armed = false;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        if (armed) {
+            armed = false;
+            throw std::bad_alloc();
+        }
+    }
+};
+
 } // namespace
 
 class TestMainWindow : public QObject
@@ -48,6 +64,7 @@ private slots:
     void aboutOpensModallyAndOkCloses();
     void closingEndsTheProgram_data();
     void closingEndsTheProgram();
+    void commandsWorkAfterAFailedPaint();
     void parametersPageFitsTheFont_data();
     void parametersPageFitsTheFont();
 };
@@ -291,6 +308,40 @@ void TestMainWindow::closingEndsTheProgram()
     for (int k : {0, 2, 3, 4})
         QCOMPARE(readRows(h.result(k)->text()).size(), 1997);
     QVERIFY(!h.window->isCancelled());
+}
+
+void TestMainWindow::commandsWorkAfterAFailedPaint()
+{
+    // Memory runs out in a paint during a run: the run says so, and then
+    // Run works again and closing the window ends the event loop.
+    Harness h;
+    h.window->show();
+    h.setRecording(sampleUpTo(10.0));
+    h.nameResults(QStringLiteral("after"));
+    FailingPaint failing;
+    failing.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&failing));
+    h.runWhile(30, [&] {
+        failing.armed = true;
+        failing.update();
+        return true;
+    });
+    QVERIFY(!failing.armed);
+    QCOMPARE(h.warnings().size(), 1);
+    QVERIFY2(h.warnings().first().contains("ran out of memory"), qPrintable(h.warnings().first()));
+    QCOMPARE(h.results(), QVector<QByteArray>(5));
+
+    h.closer.clear();
+    h.trigger("actionRun");
+    QCOMPARE(h.warnings(), QStringList());
+    QCOMPARE(readRows(h.result(4)->text()).size(), 997);
+
+    failing.close();
+    QTimer::singleShot(0, h.window.get(), [&] { h.window->close(); });
+    QTimer stop; // a loop left running ends with 3
+    connect(&stop, &QTimer::timeout, [] { QCoreApplication::exit(3); });
+    stop.start(20000);
+    QCOMPARE(QApplication::exec(), 0);
 }
 
 void TestMainWindow::parametersPageFitsTheFont_data()
