@@ -215,8 +215,8 @@ void MarvekDev::testFourBarComputeError()
         return;
     setTestParameters(&m_unitTest.model);
     runTestRows(tr("Running ComputeError UT..."), 0, [this](int r) {
-        const VectorXd error =
-            m_unitTest.model.computeError(getUTLinkAngles(r), getUTShipAngles(r), getUTLinkRates(r));
+        const VectorXd error = m_unitTest.model.computeError(getUTLinkAngles(r), getUTShipAngles(r),
+                                                             getUTLinkRates(r));
         // The reference errors are in degrees.
         const VectorXd degrees = error * 180.0 / FourBar3DShipClass::pi5;
         UT_compareVectors(degrees.head(12), getUTExpectedPosError(r));
@@ -236,9 +236,9 @@ void MarvekDev::testFourBarComputeControl()
         // The controller is fed the reference errors, turned back into radians.
         const VectorXd posError = getUTExpectedPosError(r) * FourBar3DShipClass::pi5 / 180.0;
         const VectorXd velError = getUTExpectedVelError(r) * FourBar3DShipClass::pi5 / 180.0;
-        const VectorXd control =
-            m_unitTest.model.computeControl(getUTLinkAngles(r), getUTLinkRates(r), getUTShipAngles(r),
-                                   posError, velError, getTurnAngle(r), coef);
+        const VectorXd control = m_unitTest.model.computeControl(
+            getUTLinkAngles(r), getUTLinkRates(r), getUTShipAngles(r), posError, velError,
+            getTurnAngle(r), coef);
         UT_compareVectors(control.head(12), getUTControlMoments(r));
         addTestResult(m_utInputFile.getTime(r), control);
         return true;
