@@ -2,7 +2,8 @@
 // tables: every row test agrees with them (the counts recomputed from its
 // results file), the comparison rule, results files only when asked for,
 // tables read once, faulty data stopping a test with a clear status text,
-// Compute All and Cancel. (No test starts inside a run: tst_run.)
+// the interpolation's ramp following the timestep last applied, Compute All
+// and Cancel. (No test starts inside a run: tst_run.)
 #include "apptestsupport.h"
 
 #include <QCheckBox>
@@ -68,6 +69,8 @@ private slots:
     void stoppedTestChangesNoLabel();
     void tablesReadOnceAFailedLoadAgain();
     void resultsFileOnlyWhenTicked();
+    void interpolationRampsWithTheTimestepLastApplied_data();
+    void interpolationRampsWithTheTimestepLastApplied();
     void initComparesTableWithTestParameters();
     void computeAllRunsFourTestsUntilCancel();
 };
@@ -276,6 +279,43 @@ void TestUnitTests::resultsFileOnlyWhenTicked()
     QVERIFY2(h.status().startsWith("Test Complete - Results could not be saved to UTcomputeError.csv: "),
              qPrintable(h.status()));
     QVERIFY(allPassed(h.get<QLabel>("computeErrorLabel")->text()));
+}
+
+void TestUnitTests::interpolationRampsWithTheTimestepLastApplied_data()
+{
+    QTest::addColumn<QString>("command"); // applies the table's timestep of 0.02 s
+    QTest::newRow("Run") << "actionRun";
+    QTest::newRow("Show") << "actionShow";
+    QTest::newRow("RK4 Sim UT") << "rk4Button";
+    QTest::newRow("Test FourBar Init") << "testInitButton";
+}
+
+void TestUnitTests::interpolationRampsWithTheTimestepLastApplied()
+{
+    QFETCH(QString, command);
+    Harness h;
+    h.copyReferenceTables();
+    h.get<QCheckBox>("outputToDiskCheckBox")->setChecked(true);
+    h.get<QLineEdit>("shipFileDropLineEdit")->setText(referencePath("ship-motion-sample.csv"));
+    h.click("interpolationButton");
+    const QVector<QVector<double>> at001 = readRows("UTshipData.csv");
+    h.setValue(1, "0.02");
+    // A run reads its recording into the table the interpolation test reads.
+    h.get<QLineEdit>("paramShipMotionLineEdit")->setText(referencePath("ship-motion-sample.csv"));
+    command.startsWith(QLatin1String("action")) ? h.trigger(qPrintable(command)) : h.click(qPrintable(command));
+    h.click("interpolationButton");
+    const QVector<QVector<double>> at002 = readRows("UTshipData.csv");
+
+    // Row r is ramped by r * dt / 3 while that is below 1: twice the value
+    // of 0.01 s up to row 149, the unramped value from row 300 on.
+    QCOMPARE(at002.size(), at001.size());
+    for (const int r : {1, 149, 150, 299, 300, 1999}) {
+        const double ratio = r < 150 ? 2.0 : r < 300 ? 3.0 / (r * 0.01) : 1.0;
+        for (int c = 1; c <= 18; ++c) {
+            const double expected = ratio * at001[r - 1][c];
+            QVERIFY(std::abs(at002[r - 1][c] - expected) <= 1e-12 * std::abs(expected));
+        }
+    }
 }
 
 void TestUnitTests::initComparesTableWithTestParameters()
