@@ -96,9 +96,10 @@ public:
     // nothing changed, when it is not a regular file or cannot be opened.
     bool loadParameterFile(const QString &fileName);
 
-    // Memory a run of `steps` steps at timestep dt would take: rows of the
-    // result tables whose files are named, and the growth of the visible
-    // plot windows' samples.
+    // Memory a run would take whose recording gives `steps` steps at
+    // timestep dt (shipmotion::stepCount; the run takes the steps up to
+    // shipmotion::lastStepIndex): rows of the result tables whose files are
+    // named, and the growth of the visible plot windows' samples.
     qint64 estimateRunMemory(qint64 steps, double dt) const;
     // The memory a run may take, in bytes; negative (the default) measures
     // what the system still has at the start of each run.

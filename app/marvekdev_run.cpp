@@ -190,14 +190,15 @@ QString MarvekDev::sharedFileProblem() const
 
 qint64 MarvekDev::estimateRunMemory(qint64 steps, double dt) const
 {
+    // One row and one sample for each step the run takes.
+    const qint64 taken = std::max<qint64>(0, shipmotion::lastStepIndex(steps));
     qint64 bytes = 0;
     for (const ResultOutput &output : resultOutputs()) {
         if (!output.field->text().isEmpty())
-            bytes += steps * AsciiDataFile::appendedRowBytes(output.columns);
+            bytes += taken * AsciiDataFile::appendedRowBytes(output.columns);
     }
     // While one graph's samples move to larger storage, the old storage, at
     // most half the new, is held too.
-    const qint64 taken = std::max<qint64>(0, shipmotion::lastStepIndex(steps));
     qint64 largestGraph = 0;
     for (const GraphScrollWidget *window : plotWindows()) {
         if (window && window->isVisible())
