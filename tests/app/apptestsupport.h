@@ -230,6 +230,14 @@ public:
         return nullptr;
     }
     void click(const char *button) { get<QPushButton>(button)->click(); }
+    // Triggers a menu action ("action...") or clicks a button, by object name.
+    void press(const QString &command)
+    {
+        if (command.startsWith(QLatin1String("action")))
+            trigger(qPrintable(command));
+        else
+            click(qPrintable(command));
+    }
     void copyReferenceTables()
     {
         for (const char *table : {"matOutXXX92.csv", "matOutPos92.csv", "matOutError92.csv",

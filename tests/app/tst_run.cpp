@@ -617,7 +617,7 @@ void TestRun::runPosesTheShownWindowWithTheShownParameters()
     h.setValue(8, "-90");
     h.setValue(10, "100, 50");
     if (!command.isEmpty())
-        h.click(qPrintable(command));
+        h.press(command);
     h.trigger("actionRun");
     QCOMPARE(h.warnings(), QStringList());
     QCOMPARE(h.results(), hidden);
@@ -675,10 +675,7 @@ void TestRun::commandPressedDuringARunChangesNothing()
         h.nameResults(QStringLiteral("late"));
         if (h.progress() >= 10 * (presses + 1)) {
             ++presses;
-            if (command.startsWith(QLatin1String("action")))
-                h.trigger(qPrintable(command));
-            else
-                h.click(qPrintable(command));
+            h.press(command);
         }
         return presses == 9;
     });

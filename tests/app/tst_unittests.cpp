@@ -302,7 +302,7 @@ void TestUnitTests::interpolationRampsWithTheTimestepLastApplied()
     h.setValue(1, "0.02");
     // A run reads its recording into the table the interpolation test reads.
     h.get<QLineEdit>("paramShipMotionLineEdit")->setText(referencePath("ship-motion-sample.csv"));
-    command.startsWith(QLatin1String("action")) ? h.trigger(qPrintable(command)) : h.click(qPrintable(command));
+    h.press(command);
     h.click("interpolationButton");
     const QVector<QVector<double>> at002 = readRows("UTshipData.csv");
 
