@@ -186,8 +186,9 @@ private:
     // Ends a run refused before its first step: the status line returns to
     // its idle text and a "Simulation Failed" box gives the reason.
     void refuseRun(const QString &text);
-    // Empty when every named result file can be a file; otherwise the
-    // warning naming the first field that names a folder.
+    // Empty when every named result file can be written as a regular file;
+    // otherwise the warning naming the first field that names a folder, a
+    // node that is not a regular file (links followed) or a missing folder.
     QString resultNameProblem() const;
     // Empty when every named result file and the ship-motion file are
     // different files; otherwise the warning naming the fields that share one.

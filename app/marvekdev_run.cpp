@@ -141,12 +141,17 @@ QString MarvekDev::resultNameProblem() const
         const QString name = output.field->text();
         if (name.isEmpty())
             continue;
+        // A pipe, device or socket would be replaced by a regular file
+        // holding the results (or, for a link, the node it leads to).
+        const QFileInfo target = finalTarget(name);
         QString reason;
         if (name.endsWith(QLatin1Char('/')) || name.endsWith(QDir::separator()))
             reason = QStringLiteral("the name ends with a folder separator.");
         else if (QFileInfo(name).isDir())
             reason = QStringLiteral("it is a folder.");
-        else if (!finalTarget(name).absoluteDir().exists())
+        else if (target.exists() && !target.isFile())
+            reason = QStringLiteral("it is not a regular file.");
+        else if (!target.absoluteDir().exists())
             reason = QStringLiteral("its folder does not exist.");
         if (!reason.isEmpty())
             return QStringLiteral("%1 names %2: %3").arg(rowLabel(output.label), name, reason);
