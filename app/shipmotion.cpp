@@ -62,6 +62,9 @@ QString checkRecording(const AsciiDataFile &recording, qint64 steps, double dt)
     int last = 0;
     while (last + 1 < rows && !(recording.getTime(last) > lastStep))
         ++last;
+    // A value that is not finite would stop the run at the step reading it,
+    // after the result files of an earlier run had been given up.
+    const int readColumns[] = {attitudeColumn, ratesColumn, linearAccelColumn, angularAccelColumn};
     for (int r = 0; r <= last; ++r) {
         const int width = recording.getRow(r).size();
         if (width < requiredColumns)
@@ -69,6 +72,14 @@ QString checkRecording(const AsciiDataFile &recording, qint64 steps, double dt)
                 .arg(r + 1)
                 .arg(width)
                 .arg(requiredColumns);
+        for (const int first : readColumns) {
+            for (int column = first; column < first + 3; ++column) {
+                if (!std::isfinite(recording.getValue(r, column)))
+                    return QStringLiteral("data row %1, column %2 is not a finite number.")
+                        .arg(r + 1)
+                        .arg(column + 1);
+            }
+        }
     }
     return QString();
 }
@@ -80,11 +91,12 @@ bool ShipVectors::allFinite() const
 
 void splitRow(const Eigen::VectorXd &row, double scale, ShipVectors *ship)
 {
+    // Entry k of the row is recording column k + 1.
     const Eigen::VectorXd s = row.head(requiredColumns - 1) * scale;
-    ship->angles.head(3) = s.segment(3, 3);
-    ship->rates.head(3) = s.segment(9, 3);
-    ship->accel.head(3) = s.segment(15, 3);
-    ship->accel.tail(3) = s.segment(12, 3);
+    ship->angles.head(3) = s.segment(attitudeColumn - 1, 3);
+    ship->rates.head(3) = s.segment(ratesColumn - 1, 3);
+    ship->accel.head(3) = s.segment(angularAccelColumn - 1, 3);
+    ship->accel.tail(3) = s.segment(linearAccelColumn - 1, 3);
 }
 
 double rampScale(double t)

@@ -19,6 +19,11 @@ namespace shipmotion {
 
 // Columns a recording must have in every row that a run reads.
 constexpr int requiredColumns = 19;
+// The first of the three columns of each ship vector that a step reads.
+constexpr int attitudeColumn = 4;
+constexpr int ratesColumn = 10;
+constexpr int linearAccelColumn = 13;
+constexpr int angularAccelColumn = 16;
 // Longest run accepted, in steps: beyond it the result tables alone would
 // take gigabytes.
 constexpr qint64 maxSteps = 10000000;
@@ -42,9 +47,10 @@ constexpr qint64 lastStepIndex(qint64 steps)
 // Checks a loaded recording for a run of `steps` steps of dt seconds. Empty
 // when the run may start; otherwise one sentence: no data row, a time column
 // that goes back, too short a recording for one step, a first time after the
-// first step's time, or a row with fewer than requiredColumns cells among
-// those from row 0 up to the first row after the last step's time (rows
-// beyond stay unread and unchecked).
+// first step's time, or, among the rows from row 0 up to the first row after
+// the last step's time, a row with fewer than requiredColumns cells or with a
+// cell that a step reads holding a value that is not finite (rows beyond and
+// the columns no step reads stay unchecked).
 QString checkRecording(const AsciiDataFile &recording, qint64 steps, double dt);
 
 // The ship vectors of one step (6 entries each; entries 3-5 of angles and
