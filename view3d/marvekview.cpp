@@ -70,6 +70,9 @@ MarvekView::MarvekView()
 {
     // Same shape as the camera's 16:9 projection.
     resize(1024, 576);
+    m_titleTimer.setSingleShot(true);
+    m_titleTimer.setTimerType(Qt::PreciseTimer); // never before the interval is over
+    connect(&m_titleTimer, &QTimer::timeout, this, &MarvekView::applyTitle);
 }
 
 MarvekView::~MarvekView()
@@ -179,14 +182,24 @@ Qt3DCore::QEntity *MarvekView::buildScene()
     lightEntity->addComponent(light);
     lightEntity->addComponent(lightTransform);
 
+    // The new scene's "0 s" at once, not after a run's last title.
     updatePose(0.0, VectorXd::Zero(12), VectorXd::Zero(6), VectorXd::Zero(6), 0.0);
+    m_titleTimer.stop();
+    applyTitle();
     return root;
 }
 
 void MarvekView::updatePose(const double &t, const VectorXd &q, const VectorXd &shipAngles,
                             const VectorXd &shipAccel, const double &turnAngle)
 {
-    setTitle(QString::number(t, 'g', 6) + QStringLiteral(" s"));
+    m_pendingTitle = QString::number(t, 'g', 6) + QStringLiteral(" s");
+    if (!m_titleTimer.isActive()) {
+        const qint64 since = m_sinceTitle.isValid() ? m_sinceTitle.elapsed() : titleInterval;
+        if (since >= titleInterval)
+            applyTitle();
+        else
+            m_titleTimer.start(int(titleInterval - since));
+    }
     if (m_fourBar == nullptr || m_deckTransform == nullptr)
         return;
 
@@ -214,6 +227,14 @@ void MarvekView::updatePose(const double &t, const VectorXd &q, const VectorXd &
         m_gaugeTransforms[k]->setScale(float(4.0 * std::abs(a)));
         m_gaugeTransforms[k]->setTranslation(translation);
     }
+}
+
+void MarvekView::applyTitle()
+{
+    if (title() == m_pendingTitle)
+        return;
+    setTitle(m_pendingTitle);
+    m_sinceTitle.start();
 }
 
 QVector3D MarvekView::toQVector3D(const Eigen::Vector3d &v)

@@ -3,8 +3,10 @@
 
 #include <Qt3DExtras/Qt3DWindow>
 
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QQuaternion>
+#include <QTimer>
 #include <QVector3D>
 
 #include <Eigen/Dense>
@@ -46,7 +48,9 @@ public:
     // Shows time t (s) in the title and poses links, spheres, deck and gauge
     // from link angles q (12, rad), ship attitude shipAngles (rad), ship
     // accelerations shipAccel (6; entries 3..5 are linear, m/s²) and the
-    // person's heading turnAngle (degrees).
+    // person's heading turnAngle (degrees). The title follows at most once
+    // per titleInterval ms; a time held back is shown when the interval is
+    // over, from the event loop.
     void updatePose(const double &t, const Eigen::VectorXd &q, const Eigen::VectorXd &shipAngles,
                     const Eigen::VectorXd &shipAccel, const double &turnAngle);
 
@@ -55,6 +59,11 @@ public:
     // The four entries read as (x, y, z, w): entry 3 is the scalar part.
     static QQuaternion toQQuaternion(const Eigen::Vector4d &v);
 
+    // Shortest time between two title changes: about one frame of the
+    // screen. Each change goes to the window manager, which a run at every
+    // step would keep busy long after the run.
+    static constexpr int titleInterval = 16;
+
 protected:
     void mousePressEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
@@ -62,6 +71,9 @@ protected:
     void mouseMoveEvent(QMouseEvent *e) override;
 
 private:
+    // Sets the title to m_pendingTitle now, when it differs.
+    void applyTitle();
+
     FourBar3DShipClass *m_fourBar = nullptr;
     bool m_leftButtonDown = false;
     bool m_rightButtonDown = false;
@@ -75,6 +87,9 @@ private:
     std::vector<Qt3DCore::QTransform *> m_gaugeTransforms; // bars x, y, z
     Qt3DCore::QTransform *m_deckTransform = nullptr;
     Qt3DCore::QEntity *m_rootEntity = nullptr; // scene shown now, owned by the window
+    QString m_pendingTitle; // the latest time's title, shown now or by m_titleTimer
+    QTimer m_titleTimer; // shows m_pendingTitle when the interval is over
+    QElapsedTimer m_sinceTitle; // since the last title change
 };
 
 #endif // MARVEKVIEW_H
