@@ -20,9 +20,15 @@
 #include <QWindow>
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstring>
 #include <functional>
 #include <thread>
 
@@ -68,22 +74,37 @@ inline QString referencePath(const QString &relative)
     return testsupport::dataPath(QStringLiteral("reference/") + relative);
 }
 
+// A recording with the cells of column `column` in the rows from time `from`
+// on replaced by `text`; the first line is kept as the header.
+inline QByteArray withCellsFrom(const QByteArray &recording, double from, int column,
+                                const QByteArray &text)
+{
+    const QList<QByteArray> lines = recording.split('\n');
+    QByteArray out = lines.first() + '\n';
+    for (const QByteArray &line : lines.mid(1)) {
+        if (line.isEmpty())
+            break;
+        QList<QByteArray> cells = line.split(',');
+        if (cells.first().toDouble() >= from - 1e-9)
+            cells[column] = text;
+        out += cells.join(',') + '\n';
+    }
+    return out;
+}
+
 // The sample recording up to and including lastTime, header kept; cells of
-// column `column` (4: the roll) from time nanFrom on replaced by "nan".
-inline QByteArray sampleUpTo(double lastTime, double nanFrom = 1e9, int column = 4)
+// column `column` (4: the roll) from time `from` on replaced by `text`.
+inline QByteArray sampleUpTo(double lastTime, double from = 1e9, int column = 4,
+                             const QByteArray &text = "nan")
 {
     const QList<QByteArray> lines = readAll(referencePath(QStringLiteral("ship-motion-sample.csv"))).split('\n');
     QByteArray out = lines.first() + '\n';
     for (const QByteArray &line : lines.mid(1)) {
-        QList<QByteArray> cells = line.split(',');
-        const double time = cells.first().toDouble();
-        if (line.isEmpty() || time > lastTime + 1e-9)
+        if (line.isEmpty() || line.split(',').first().toDouble() > lastTime + 1e-9)
             break;
-        if (time >= nanFrom - 1e-9)
-            cells[column] = "nan";
-        out += cells.join(',') + '\n';
+        out += line + '\n';
     }
-    return out;
+    return withCellsFrom(out, from, column, text);
 }
 
 // The 3D window of the one main window a test holds.
@@ -126,6 +147,70 @@ public:
 private:
     QByteArray m_path;
     std::thread m_writer;
+};
+
+// A FIFO with a reader that drains it while it lives: code that wrongly
+// writes into it gets its writes taken instead of waiting for ever for a
+// reader, so a test naming it as a result always ends.
+class DrainedFifo
+{
+public:
+    explicit DrainedFifo(const QString &path)
+        : m_path(QFile::encodeName(path))
+    {
+        ::unlink(m_path.constData());
+        if (::mkfifo(m_path.constData(), 0600) != 0)
+            qFatal("cannot make a FIFO");
+        m_fd = ::open(m_path.constData(), O_RDONLY | O_NONBLOCK);
+        m_reader = std::thread([this]() {
+            char buffer[1 << 16];
+            while (!m_done) {
+                pollfd ready = {m_fd, POLLIN, 0};
+                if (::poll(&ready, 1, 20) <= 0 || ::read(m_fd, buffer, sizeof buffer) <= 0)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        });
+    }
+    ~DrainedFifo()
+    {
+        m_done = true;
+        m_reader.join();
+        ::close(m_fd);
+        ::unlink(m_path.constData());
+    }
+
+private:
+    QByteArray m_path;
+    int m_fd = -1;
+    std::atomic<bool> m_done{false};
+    std::thread m_reader;
+};
+
+// A Unix socket bound to a path in the working folder while it lives.
+class BoundSocket
+{
+public:
+    explicit BoundSocket(const QByteArray &path)
+        : m_path(path)
+        , m_fd(::socket(AF_UNIX, SOCK_STREAM, 0))
+    {
+        sockaddr_un address = {};
+        address.sun_family = AF_UNIX;
+        if (m_fd < 0 || path.size() >= int(sizeof address.sun_path))
+            qFatal("cannot make a socket");
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        if (::bind(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0)
+            qFatal("cannot bind a socket");
+    }
+    ~BoundSocket()
+    {
+        ::close(m_fd);
+        ::unlink(m_path.constData());
+    }
+
+private:
+    QByteArray m_path;
+    int m_fd;
 };
 
 // Calls a function at every round of event processing while it lives.

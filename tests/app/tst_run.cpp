@@ -1,9 +1,9 @@
 // The simulation run through the main window: whole runs against the
 // independent reference results (files and plot windows), the step count,
-// the refusals before the first step, a run cut short by numbers that are
-// not finite, unwritable result files, Cancel, plot windows hidden during a
-// run, the 3D window that Show builds and a run poses, and commands pressed
-// during a run.
+// the refusals before the first step, a run cut short by a body state that
+// is no longer finite, unwritable result files, Cancel, plot windows hidden
+// during a run, the 3D window that Show builds and a run poses (its title at
+// the screen's pace), and commands pressed during a run.
 #include "apptestsupport.h"
 #include "filedropwidget.h"
 #include "guigraphwidget.h"
@@ -22,6 +22,7 @@
 
 #include <malloc.h>
 #include <sys/resource.h>
+#include <sys/sysmacros.h>
 
 using namespace apptest;
 
@@ -100,6 +101,7 @@ private slots:
     void refusedTableChangesNothing();
     void runPosesTheShownWindowWithTheShownParameters_data();
     void runPosesTheShownWindowWithTheShownParameters();
+    void viewTitleKeepsTheScreensPace();
     void commandPressedDuringARunChangesNothing_data();
     void commandPressedDuringARunChangesNothing();
 };
@@ -182,6 +184,15 @@ void TestRun::rowsFollowRecordingAndTimestep_data()
     // The shortest recording that gives a step: 4 steps, of which the run
     // takes the first (one too few is refused before it starts).
     QTest::newRow("one step") << endingAt("0.04") << "0.01" << 1 << 50;
+    // Cells no step reads: columns between the ship vectors, and a row after
+    // the one of 10 s that the last step, at 9.99 s, reads.
+    QByteArray unread = sampleUpTo(10.0);
+    for (int column : {1, 2, 3, 7, 8, 9})
+        unread = withCellsFrom(unread, 0.0, column, column % 2 ? "nan" : "-inf");
+    QTest::newRow("not finite in columns no step reads") << unread << "0.01" << 997 << 99;
+    const QByteArray infiniteRoll = sampleUpTo(0.0, 0.0, 4, "inf");
+    QTest::newRow("not finite after the rows a step reads")
+        << sampleUpTo(10.0) + "10.025" + infiniteRoll.split('\n').at(1).mid(3) + '\n' << "0.01" << 999 << 99;
 }
 
 void TestRun::rowsFollowRecordingAndTimestep()
@@ -263,6 +274,22 @@ void TestRun::refusedBeforeTheFirstStep_data()
     // The last step, at 9.97 s, reads the row of 10 s.
     row("short row after the last step's time", edited([&](QList<QByteArray> &l) { l[201] = cut(l[201], 17); }),
         "data row 201 has 17 columns, 19 are needed.");
+    // A value that is not finite in a cell a step reads, up to the row of
+    // 10 s that the last step reads; 1e999 reads as infinity.
+    auto withCell = [&](int dataRow, int column, const QByteArray &text) {
+        return edited([=](QList<QByteArray> &l) {
+            QList<QByteArray> cells = l[dataRow].split(',');
+            cells[column] = text;
+            l[dataRow] = cells.join(',');
+        });
+    };
+    row("nan in a ship angle", withCell(101, 4, "nan"),
+        "Cannot use ship motion file ship.csv:\ndata row 101, column 5 is not a finite number.");
+    row("inf in a linear acceleration", withCell(121, 13, "inf"),
+        "data row 121, column 14 is not a finite number.");
+    row("1e999 in a rate", withCell(2, 10, "1e999"), "data row 2, column 11 is not a finite number.");
+    row("-inf in the last row a step reads", withCell(201, 18, "-inf"),
+        "data row 201, column 19 is not a finite number.");
     row("too short for one step", endingAt("0.03"),
         "it ends at 0.03 s, too short for one step at a timestep of 0.01 s: it must last at least 4 "
         "timesteps (0.04 s).");
@@ -300,6 +327,15 @@ void TestRun::refusedBeforeTheFirstStep_data()
           "\"Link CG Positions\" names no-such-folder/cg.csv: its folder does not exist.");
     named("a link into a missing folder", ship, withResult(2, "lost.csv"),
           "\"Errors\" names lost.csv: its folder does not exist.");
+    // Nodes that a result would replace by a regular file.
+    named("a pipe", ship, withResult(1, "result.fifo"),
+          "\"Link CG Positions\" names result.fifo: it is not a regular file.");
+    named("a link to a pipe", ship, withResult(3, "fifo-link.csv"),
+          "\"Control Moments\" names fifo-link.csv: it is not a regular file.");
+    named("a socket", ship, withResult(0, "result.socket"),
+          "\"Link Coordinates\" names result.socket: it is not a regular file.");
+    named("a device", ship, withResult(2, "result.device"),
+          "\"Errors\" names result.device: it is not a regular file.");
 
     QTest::newRow("body mass not a number") << sample << ship << results << 2 << "heavy"
                                             << "Body Mass (kg): \"heavy\" is not a number.";
@@ -326,6 +362,24 @@ void TestRun::refusedBeforeTheFirstStep()
     QVERIFY(QFile::link(QStringLiteral("no-such-folder/errors.csv"), QStringLiteral("lost.csv")));
     QVERIFY(QDir().mkpath(QStringLiteral("real")) && QFile::link(QStringLiteral("real"), QStringLiteral("linked")));
     const Fifo fifo(QStringLiteral("ship.fifo"));
+    const DrainedFifo resultFifo(QStringLiteral("result.fifo"));
+    QVERIFY(QFile::link(QStringLiteral("result.fifo"), QStringLiteral("fifo-link.csv")));
+    const BoundSocket socket("result.socket");
+    // A clone of the null device, where the test may make one.
+    const bool device = ::mknod("result.device", S_IFCHR | 0600, makedev(1, 3)) == 0;
+    if (results.contains(QStringLiteral("result.device")) && !device)
+        QSKIP("cannot make a device node here");
+    const QStringList nodes = {"result.fifo", "fifo-link.csv", "result.socket", "result.device"};
+    auto nodeStates = [&]() {
+        QStringList states;
+        for (const QString &node : nodes) {
+            struct stat status = {};
+            const bool found = ::lstat(QFile::encodeName(node).constData(), &status) == 0;
+            states << (found ? QStringLiteral("%1 %2").arg(status.st_mode).arg(status.st_ino) : QString());
+        }
+        return states;
+    };
+    const QStringList nodesBefore = nodeStates();
     // A result of an earlier run, named again.
     testsupport::writeTextFile(QStringLiteral("r_accel.csv"), "0.01,1\n");
     h.get<QLineEdit>("paramShipMotionLineEdit")->setText(shipName);
@@ -344,6 +398,7 @@ void TestRun::refusedBeforeTheFirstStep()
     const QStringList written = QDir::current().entryList({"r_*"}, QDir::Files) + QDir("real").entryList(QDir::Files);
     QCOMPARE(written, QStringList{"r_accel.csv"});
     QCOMPARE(readAll(QStringLiteral("r_accel.csv")), QByteArray("0.01,1\n"));
+    QCOMPARE(nodeStates(), nodesBefore);
 }
 
 void TestRun::memoryRoomDecidesTheRun_data()
@@ -402,20 +457,22 @@ void TestRun::memoryRoomDecidesTheRun()
 
 void TestRun::nonFiniteStopsTheRun_data()
 {
-    QTest::addColumn<double>("nanFrom"); // recorded angular accelerations are NaN from here
+    // Recorded angular accelerations of 1e300 rad/s² from here on: finite,
+    // but the body's state overflows at the first step that feels them.
+    QTest::addColumn<double>("hugeFrom");
     QTest::addColumn<QVector<int>>("kept");
     QTest::newRow("from the first row") << 0.0 << QVector<int>{0};
-    // The step at 3.95 s may already read the row of 4.0 s (with a weight of
-    // zero, which does not clear a NaN); the one at 3.96 s reads it.
+    // The step at 3.95 s may already read the row of 4.0 s with a weight of
+    // nearly zero; the one at 3.96 s reads it.
     QTest::newRow("from 4 s") << 4.0 << QVector<int>{394, 395};
 }
 
 void TestRun::nonFiniteStopsTheRun()
 {
-    QFETCH(double, nanFrom);
+    QFETCH(double, hugeFrom);
     QFETCH(QVector<int>, kept);
     Harness h;
-    h.setRecording(sampleUpTo(10.0, nanFrom, 16));
+    h.setRecording(sampleUpTo(10.0, hugeFrom, 16, "1e300"));
     h.nameResults(QStringLiteral("cut"));
     for (const char *plot : {"plotXButton", "plotQButton", "plotUButton", "plotEButton", "plotAButton"})
         h.click(plot);
@@ -621,19 +678,43 @@ void TestRun::runPosesTheShownWindowWithTheShownParameters()
     h.trigger("actionRun");
     QCOMPARE(h.warnings(), QStringList());
     QCOMPARE(h.results(), hidden);
-    QCOMPARE(view->title(), QStringLiteral("8.97 s"));
+    QTRY_COMPARE_WITH_TIMEOUT(view->title(), QStringLiteral("8.97 s"), 2000);
 
-    // A run stopped by a recording that stops being finite keeps the last
-    // finite pose.
-    h.setRecording(sampleUpTo(8.0, 5.0));
+    // A run stopped by a body thrown over by recorded linear accelerations
+    // of 1e300 m/s² from 5 s on keeps the last finite pose.
+    h.setRecording(sampleUpTo(8.0, 5.0, 13, "1e300"));
     h.trigger("actionRun");
-    QCOMPARE(view->title(), QStringLiteral("4.95 s"));
+    QCOMPARE(h.warnings().size(), 1);
+    QVERIFY2(h.warnings().first().contains(QStringLiteral("stopped at t = 4.96 s")), qPrintable(h.warnings().first()));
+    QTRY_COMPARE_WITH_TIMEOUT(view->title(), QStringLiteral("4.95 s"), 2000);
     for (const Qt3DCore::QTransform *t : view->sceneRoot()->findChildren<Qt3DCore::QTransform *>()) {
         const QVector4D r = t->rotation().toVector4D();
         QVERIFY(std::isfinite(r.x() + r.y() + r.z() + r.w()));
         QVERIFY(std::isfinite(t->translation().lengthSquared() + t->scale3D().lengthSquared()));
     }
 
+}
+
+void TestRun::viewTitleKeepsTheScreensPace()
+{
+    // A run at 0.001 s over the whole sample poses the shown window at each
+    // of its 119,997 steps; the title follows at most once per interval and
+    // ends at the last step's time.
+    Harness h;
+    h.get<QLineEdit>("paramShipMotionLineEdit")->setText(referencePath("ship-motion-sample.csv"));
+    h.setValue(1, "0.001");
+    h.trigger("actionShow");
+    MarvekView *view = theView();
+    QCOMPARE(view->title(), QStringLiteral("0 s"));
+    QSignalSpy titles(view, &QWindow::windowTitleChanged);
+    QElapsedTimer clock;
+    clock.start();
+    h.trigger("actionRun");
+    QCOMPARE(h.warnings(), QStringList());
+    QTRY_COMPARE_WITH_TIMEOUT(view->title(), QStringLiteral("119.997 s"), 2000);
+    const qint64 allowed = clock.elapsed() / MarvekView::titleInterval + 3;
+    QVERIFY2(titles.count() >= 2 && titles.count() <= allowed,
+             qPrintable(QStringLiteral("%1 title changes, at most %2 allowed").arg(titles.count()).arg(allowed)));
 }
 
 void TestRun::commandPressedDuringARunChangesNothing_data()
