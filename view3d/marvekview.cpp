@@ -192,7 +192,7 @@ Qt3DCore::QEntity *MarvekView::buildScene()
 void MarvekView::updatePose(const double &t, const VectorXd &q, const VectorXd &shipAngles,
                             const VectorXd &shipAccel, const double &turnAngle)
 {
-    m_pendingTitle = QString::number(t, 'g', 6) + QStringLiteral(" s");
+    m_titleTime = t;
     if (!m_titleTimer.isActive()) {
         const qint64 since = m_sinceTitle.isValid() ? m_sinceTitle.elapsed() : titleInterval;
         if (since >= titleInterval)
@@ -231,9 +231,10 @@ void MarvekView::updatePose(const double &t, const VectorXd &q, const VectorXd &
 
 void MarvekView::applyTitle()
 {
-    if (title() == m_pendingTitle)
+    const QString text = QString::number(m_titleTime, 'g', 6) + QStringLiteral(" s");
+    if (title() == text)
         return;
-    setTitle(m_pendingTitle);
+    setTitle(text);
     m_sinceTitle.start();
 }
 

@@ -71,7 +71,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *e) override;
 
 private:
-    // Sets the title to m_pendingTitle now, when it differs.
+    // Shows m_titleTime in the title now, when the text differs.
     void applyTitle();
 
     FourBar3DShipClass *m_fourBar = nullptr;
@@ -87,8 +87,8 @@ private:
     std::vector<Qt3DCore::QTransform *> m_gaugeTransforms; // bars x, y, z
     Qt3DCore::QTransform *m_deckTransform = nullptr;
     Qt3DCore::QEntity *m_rootEntity = nullptr; // scene shown now, owned by the window
-    QString m_pendingTitle; // the latest time's title, shown now or by m_titleTimer
-    QTimer m_titleTimer; // shows m_pendingTitle when the interval is over
+    double m_titleTime = 0.0; // the latest pose's time, shown now or by m_titleTimer
+    QTimer m_titleTimer; // shows m_titleTime when the interval is over
     QElapsedTimer m_sinceTitle; // since the last title change
 };
 
