@@ -141,15 +141,13 @@ QString MarvekDev::resultNameProblem() const
         const QString name = output.field->text();
         if (name.isEmpty())
             continue;
-        // A pipe, device or socket would be replaced by a regular file
-        // holding the results (or, for a link, the node it leads to).
         const QFileInfo target = finalTarget(name);
         QString reason;
         if (name.endsWith(QLatin1Char('/')) || name.endsWith(QDir::separator()))
             reason = QStringLiteral("the name ends with a folder separator.");
-        else if (QFileInfo(name).isDir())
+        else if (target.isDir())
             reason = QStringLiteral("it is a folder.");
-        else if (target.exists() && !target.isFile())
+        else if (target.exists() && !target.isFile()) // a pipe, device or socket
             reason = QStringLiteral("it is not a regular file.");
         else if (!target.absoluteDir().exists())
             reason = QStringLiteral("its folder does not exist.");

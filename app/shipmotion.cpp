@@ -7,6 +7,23 @@
 
 namespace shipmotion {
 
+namespace {
+
+// The first column of the row that a step reads and whose value is not
+// finite; -1 when there is none.
+int nonFiniteColumn(const AsciiDataFile &recording, int row)
+{
+    for (const int first : {attitudeColumn, ratesColumn, linearAccelColumn, angularAccelColumn}) {
+        for (int column = first; column < first + 3; ++column) {
+            if (!std::isfinite(recording.getValue(row, column)))
+                return column;
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
 qint64 stepCount(double lastTime, double dt)
 {
     // T times the steps per second rather than T / dt: with dt = 0.01 this is
@@ -62,9 +79,6 @@ QString checkRecording(const AsciiDataFile &recording, qint64 steps, double dt)
     int last = 0;
     while (last + 1 < rows && !(recording.getTime(last) > lastStep))
         ++last;
-    // A value that is not finite would stop the run at the step reading it,
-    // after the result files of an earlier run had been given up.
-    const int readColumns[] = {attitudeColumn, ratesColumn, linearAccelColumn, angularAccelColumn};
     for (int r = 0; r <= last; ++r) {
         const int width = recording.getRow(r).size();
         if (width < requiredColumns)
@@ -72,14 +86,13 @@ QString checkRecording(const AsciiDataFile &recording, qint64 steps, double dt)
                 .arg(r + 1)
                 .arg(width)
                 .arg(requiredColumns);
-        for (const int first : readColumns) {
-            for (int column = first; column < first + 3; ++column) {
-                if (!std::isfinite(recording.getValue(r, column)))
-                    return QStringLiteral("data row %1, column %2 is not a finite number.")
-                        .arg(r + 1)
-                        .arg(column + 1);
-            }
-        }
+        // A value that is not finite would stop the run at the step reading
+        // it, after the result files of an earlier run had been given up.
+        const int column = nonFiniteColumn(recording, r);
+        if (column >= 0)
+            return QStringLiteral("data row %1, column %2 is not a finite number.")
+                .arg(r + 1)
+                .arg(column + 1);
     }
     return QString();
 }
