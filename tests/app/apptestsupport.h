@@ -74,10 +74,11 @@ inline QString referencePath(const QString &relative)
     return testsupport::dataPath(QStringLiteral("reference/") + relative);
 }
 
-// A recording with the cells of column `column` in the rows from time `from`
-// on replaced by `text`; the first line is kept as the header.
-inline QByteArray withCellsFrom(const QByteArray &recording, double from, int column,
-                                const QByteArray &text)
+// A recording with the cells of column `column` replaced by `text` in the
+// rows whose time lies from `from` to `to`; the first line is kept as the
+// header.
+inline QByteArray withCells(const QByteArray &recording, int column, const QByteArray &text,
+                            double from, double to = 1e9)
 {
     const QList<QByteArray> lines = recording.split('\n');
     QByteArray out = lines.first() + '\n';
@@ -85,7 +86,8 @@ inline QByteArray withCellsFrom(const QByteArray &recording, double from, int co
         if (line.isEmpty())
             break;
         QList<QByteArray> cells = line.split(',');
-        if (cells.first().toDouble() >= from - 1e-9)
+        const double time = cells.first().toDouble();
+        if (time >= from - 1e-9 && time <= to + 1e-9)
             cells[column] = text;
         out += cells.join(',') + '\n';
     }
@@ -104,7 +106,7 @@ inline QByteArray sampleUpTo(double lastTime, double from = 1e9, int column = 4,
             break;
         out += line + '\n';
     }
-    return withCellsFrom(out, from, column, text);
+    return withCells(out, column, text, from);
 }
 
 // The 3D window of the one main window a test holds.
@@ -117,6 +119,15 @@ inline MarvekView *theView()
     qFatal("no 3D window");
 }
 
+// Makes a FIFO at path in place of what is there; failing ends the test
+// program, since every later step would fail on it.
+inline void makeFifo(const QByteArray &path)
+{
+    ::unlink(path.constData());
+    if (::mkfifo(path.constData(), 0600) != 0)
+        qFatal("cannot make a FIFO");
+}
+
 // A FIFO whose writer end a helper thread opens: code that wrongly opens it
 // for reading then meets an empty file instead of waiting forever for a
 // writer. The destructor releases the writer if nobody opened the FIFO.
@@ -126,9 +137,7 @@ public:
     explicit Fifo(const QString &path)
         : m_path(QFile::encodeName(path))
     {
-        ::unlink(m_path.constData());
-        if (::mkfifo(m_path.constData(), 0600) != 0)
-            qFatal("cannot make a FIFO");
+        makeFifo(m_path);
         m_writer = std::thread([this]() {
             const int fd = ::open(m_path.constData(), O_WRONLY);
             if (fd >= 0)
@@ -158,9 +167,7 @@ public:
     explicit DrainedFifo(const QString &path)
         : m_path(QFile::encodeName(path))
     {
-        ::unlink(m_path.constData());
-        if (::mkfifo(m_path.constData(), 0600) != 0)
-            qFatal("cannot make a FIFO");
+        makeFifo(m_path);
         m_fd = ::open(m_path.constData(), O_RDONLY | O_NONBLOCK);
         m_reader = std::thread([this]() {
             char buffer[1 << 16];

@@ -62,11 +62,16 @@ QVector<float> sizes(MarvekView *view)
     return boxes + spheres;
 }
 
+// A line of the sample's first row at another time.
+QByteArray firstRowAt(const char *time)
+{
+    return time + sampleUpTo(0.0).split('\n').at(1).mid(3) + '\n';
+}
+
 // The sample's first row and a copy of it at the given time.
 QByteArray endingAt(const char *time)
 {
-    const QByteArray first = sampleUpTo(0.0);
-    return first + time + first.split('\n').at(1).mid(3) + '\n';
+    return sampleUpTo(0.0) + firstRowAt(time);
 }
 
 bool near(const QVector<float> &a, const QVector<float> &b)
@@ -188,11 +193,10 @@ void TestRun::rowsFollowRecordingAndTimestep_data()
     // the one of 10 s that the last step, at 9.99 s, reads.
     QByteArray unread = sampleUpTo(10.0);
     for (int column : {1, 2, 3, 7, 8, 9})
-        unread = withCellsFrom(unread, 0.0, column, column % 2 ? "nan" : "-inf");
+        unread = withCells(unread, column, column % 2 ? "nan" : "-inf", 0.0);
     QTest::newRow("not finite in columns no step reads") << unread << "0.01" << 997 << 99;
-    const QByteArray infiniteRoll = sampleUpTo(0.0, 0.0, 4, "inf");
     QTest::newRow("not finite after the rows a step reads")
-        << sampleUpTo(10.0) + "10.025" + infiniteRoll.split('\n').at(1).mid(3) + '\n' << "0.01" << 999 << 99;
+        << withCells(sampleUpTo(10.0) + firstRowAt("10.025"), 4, "inf", 10.025) << "0.01" << 999 << 99;
 }
 
 void TestRun::rowsFollowRecordingAndTimestep()
@@ -274,21 +278,18 @@ void TestRun::refusedBeforeTheFirstStep_data()
     // The last step, at 9.97 s, reads the row of 10 s.
     row("short row after the last step's time", edited([&](QList<QByteArray> &l) { l[201] = cut(l[201], 17); }),
         "data row 201 has 17 columns, 19 are needed.");
-    // A value that is not finite in a cell a step reads, up to the row of
-    // 10 s that the last step reads; 1e999 reads as infinity.
-    auto withCell = [&](int dataRow, int column, const QByteArray &text) {
-        return edited([=](QList<QByteArray> &l) {
-            QList<QByteArray> cells = l[dataRow].split(',');
-            cells[column] = text;
-            l[dataRow] = cells.join(',');
-        });
+    // A value that is not finite in a cell a step reads (one row, by its
+    // time), up to the row of 10 s that the last step reads; 1e999 reads as
+    // infinity.
+    auto atTime = [&](double time, int column, const QByteArray &text) {
+        return withCells(sample, column, text, time, time);
     };
-    row("nan in a ship angle", withCell(101, 4, "nan"),
+    row("nan in a ship angle", atTime(5.0, 4, "nan"),
         "Cannot use ship motion file ship.csv:\ndata row 101, column 5 is not a finite number.");
-    row("inf in a linear acceleration", withCell(121, 13, "inf"),
+    row("inf in a linear acceleration", atTime(6.0, 13, "inf"),
         "data row 121, column 14 is not a finite number.");
-    row("1e999 in a rate", withCell(2, 10, "1e999"), "data row 2, column 11 is not a finite number.");
-    row("-inf in the last row a step reads", withCell(201, 18, "-inf"),
+    row("1e999 in a rate", atTime(0.05, 10, "1e999"), "data row 2, column 11 is not a finite number.");
+    row("-inf in the last row a step reads", atTime(10.0, 18, "-inf"),
         "data row 201, column 19 is not a finite number.");
     row("too short for one step", endingAt("0.03"),
         "it ends at 0.03 s, too short for one step at a timestep of 0.01 s: it must last at least 4 "
